@@ -1,0 +1,53 @@
+#include "errors.h"
+
+#include <cstring>
+
+namespace kvtu {
+
+namespace {
+std::string system_text(int error_number) { return std::strerror(error_number); }
+}  // namespace
+
+std::string range_check_message() { return "Range check error"; }
+
+std::string overflow_message() { return "Arithmetic overflow error"; }
+
+std::string invalid_integer_message(const std::string& text) {
+    return "'" + text + "' is not a valid integer value";
+}
+
+std::string socket_error_message(int error_number) {
+    return "Socket Error # " + std::to_string(error_number) + "\n" + system_text(error_number);
+}
+
+std::string invalid_data_type_message(const std::string& value_name) {
+    return "Invalid data type for '" + value_name + "'";
+}
+
+std::string failed_get_data_message(const std::string& value_name) {
+    return "Failed to get data for '" + value_name + "'";
+}
+
+std::string failed_set_data_message(const std::string& value_name) {
+    return "Failed to set data for '" + value_name + "'";
+}
+
+std::string cannot_open_file_message(const std::string& path, int error_number) {
+    return "Cannot open file \"" + path + "\". " + system_text(error_number);
+}
+
+std::string cannot_create_file_message(const std::string& path, int error_number) {
+    return "Cannot create file \"" + path + "\". " + system_text(error_number);
+}
+
+std::string jpeg_error_message(int message_code) {
+    return "JPEG error #" + std::to_string(message_code);
+}
+
+void throw_range_error() { throw RangeError(range_check_message()); }
+
+void throw_socket_error(int error_number) {
+    throw SocketError(socket_error_message(error_number));
+}
+
+}  // namespace kvtu

@@ -1,0 +1,64 @@
+#pragma once
+// Every failure of the suite is an exception derived from kvtu::Error and carries the exact
+// message the user sees. Each message has exactly one formatting function here, so that no
+// other file spells a user-facing error text.
+#include <stdexcept>
+#include <string>
+
+namespace kvtu {
+
+class Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class ConvertError : public Error {
+    using Error::Error;
+};
+class RangeError : public Error {
+    using Error::Error;
+};
+class FileError : public Error {
+    using Error::Error;
+};
+class RegistryError : public Error {
+    using Error::Error;
+};
+class SocketError : public Error {
+    using Error::Error;
+};
+class FtpError : public Error {
+    using Error::Error;
+};
+class JpegError : public Error {
+    using Error::Error;
+};
+class OverflowError : public Error {
+    using Error::Error;
+};
+
+// "Range check error": an index outside a dynamic array.
+std::string range_check_message();
+// "Arithmetic overflow error": checked integer arithmetic that left its range.
+std::string overflow_message();
+// "'%s' is not a valid integer value"
+std::string invalid_integer_message(const std::string& text);
+// "Socket Error # %d" + line break + the system's error text.
+std::string socket_error_message(int error_number);
+// "Invalid data type for '%s'"
+std::string invalid_data_type_message(const std::string& value_name);
+// "Failed to get data for '%s'"
+std::string failed_get_data_message(const std::string& value_name);
+// "Failed to set data for '%s'"
+std::string failed_set_data_message(const std::string& value_name);
+// "Cannot open file "%s". %s"
+std::string cannot_open_file_message(const std::string& path, int error_number);
+// "Cannot create file "%s". %s"
+std::string cannot_create_file_message(const std::string& path, int error_number);
+// "JPEG error #%d"
+std::string jpeg_error_message(int message_code);
+
+[[noreturn]] void throw_range_error();
+[[noreturn]] void throw_socket_error(int error_number);
+
+}  // namespace kvtu

@@ -1,0 +1,1 @@
+// The network layer: UDP client, ICMP echo, FTP client.

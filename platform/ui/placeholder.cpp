@@ -1,0 +1,1 @@
+// The window layer: application object, message boxes, picture control, tray icon.

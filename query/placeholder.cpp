@@ -1,0 +1,1 @@
+// explode and the status exchange.

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that building, running and testing the suite needs.
+# Idempotent: packages already installed are skipped, and apt is not touched when nothing is missing.
+set -euo pipefail
+
+packages=(
+  build-essential g++ cmake ninja-build pkg-config git ca-certificates
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
+  libjpeg62-turbo-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  python3 python3-pyftpdlib
+  xdg-utils iputils-ping
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "install-deps: missing packages (${missing[*]}) and no sudo to install them; run as root" >&2
+    exit 1
+  fi
+  sudo_cmd=(sudo)
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -q
+"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
