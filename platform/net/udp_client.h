@@ -2,6 +2,7 @@
 // A UDP client for the status exchange: one IPv4 datagram socket, opened at activation and kept
 // for every later exchange until the client is released. Its owner holds it (a form member, or
 // an object adopted by a component of the query library's caller).
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
