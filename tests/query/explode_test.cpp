@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 
@@ -64,6 +65,11 @@ TEST(Explode, ResultNeverKeepsSpareElementsFromGrowth) {
     EXPECT_EQ(kvtu::explode(":", "1:2:3:4:5:6:7:8:9:10").size(), 10u);
     EXPECT_EQ(kvtu::explode(":", "1:2:3:4:5").size(), 5u);
     EXPECT_EQ(kvtu::explode(":", "1:2:3:4:5:6").back(), "6");
+    std::string text = "0";
+    for (std::size_t pieces = 1; pieces <= 16; ++pieces, text += ":" + std::to_string(pieces)) {
+        EXPECT_EQ(kvtu::explode(":", text).size(), pieces) << text;
+        EXPECT_EQ(kvtu::explode(":", text, 3).size(), std::min<std::size_t>(pieces, 3)) << text;
+    }
 }
 
 TEST(Explode, MultiCharacterSeparatorsAreFoundLeftToRightWithoutOverlap) {
