@@ -111,29 +111,33 @@ std::string UdpClient::receive_text() {
     activate();
     using clock = std::chrono::steady_clock;
     const auto deadline = clock::now() + std::chrono::milliseconds(receive_timeout_);
-    pollfd waiting{socket_, POLLIN, 0};
+    std::array<char, buffer_size> buffer;
     for (;;) {
         int wait_ms = -1;
         if (receive_timeout_ >= 0) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - clock::now());
             wait_ms = left.count() > 0 ? static_cast<int>(left.count()) : 0;
         }
+        pollfd waiting{socket_, POLLIN, 0};
         const int ready = poll(&waiting, 1, wait_ms);
-        if (ready > 0) break;
         if (ready == 0) return {};
-        if (errno != EINTR) throw_socket_error(errno);
-    }
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            throw_socket_error(errno);
+        }
 
-    std::array<char, buffer_size> buffer;
-    // MSG_TRUNC makes the kernel report the datagram's real length, so a longer one is noticed
-    // instead of being handed on cut to the buffer's size. It is consumed either way.
-    ssize_t length;
-    do {
-        length = recvfrom(socket_, buffer.data(), buffer.size(), MSG_TRUNC, nullptr, nullptr);
-    } while (length < 0 && errno == EINTR);
-    if (length < 0) throw_socket_error(errno);
-    if (static_cast<std::size_t>(length) > buffer.size()) throw_socket_error(EMSGSIZE);
-    return std::string(buffer.data(), static_cast<std::size_t>(length));
+        // MSG_TRUNC makes the kernel report the datagram's real length, so a longer one is
+        // noticed instead of being handed on cut to the buffer's size; it is consumed either
+        // way. MSG_DONTWAIT keeps a wake-up without a datagram from blocking past the time-out.
+        const ssize_t length = recvfrom(socket_, buffer.data(), buffer.size(),
+                                        MSG_TRUNC | MSG_DONTWAIT, nullptr, nullptr);
+        if (length < 0) {
+            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+            throw_socket_error(errno);
+        }
+        if (static_cast<std::size_t>(length) > buffer.size()) throw_socket_error(EMSGSIZE);
+        return std::string(buffer.data(), static_cast<std::size_t>(length));
+    }
 }
 
 void UdpClient::set_receive_timeout(int milliseconds) {
