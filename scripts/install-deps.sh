@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential g++ cmake ninja-build pkg-config git ca-certificates
+  clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,0 +1,108 @@
+// Feeds arbitrary bytes to both forms of explode and to the reply decode, and checks what must
+// hold for every input. Input layout:
+//   byte 0     flags: 1 separator absent, 2 text absent, 4 limit in one signed byte (else four)
+//   limit      one or four bytes, little-endian
+//   byte       separator length n, then n separator bytes
+//   rest       the text, which is also decoded as a status reply
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "platform/core/errors.h"
+#include "query/explode.h"
+#include "query/status_exchange.h"
+
+namespace {
+
+void require(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+struct Input {
+    const std::uint8_t* data;
+    std::size_t size;
+
+    std::uint8_t byte() {
+        if (size == 0) return 0;
+        --size;
+        return *data++;
+    }
+    std::string bytes(std::size_t count) {
+        if (count > size) count = size;
+        std::string taken(reinterpret_cast<const char*>(data), count);
+        data += count;
+        size -= count;
+        return taken;
+    }
+};
+
+std::string joined(const kvtu::TStringDynArray& pieces, const std::string& separator) {
+    std::string text;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0) text += separator;
+        text += pieces[i];
+    }
+    return text;
+}
+
+void check_explode(const std::string& separator, const std::string& text, bool separator_absent,
+                   bool text_absent, std::int32_t limit) {
+    kvtu::TStringDynArray counted{"left over"};
+    kvtu::explode(separator_absent ? std::string() : separator, text_absent ? std::string() : text,
+                  limit, counted);
+
+    kvtu::TStringDynArray terminated{"left over"};
+    kvtu::explode_cstr(separator_absent ? nullptr : separator.c_str(),
+                       text_absent ? nullptr : text.c_str(), limit, terminated);
+
+    if (limit < 0 || text_absent) {
+        require(counted.empty() && terminated.empty());
+        return;
+    }
+    if (limit > 0) require(counted.size() <= static_cast<std::size_t>(limit));
+
+    const bool plain = separator.find('\0') == std::string::npos &&
+                       text.find('\0') == std::string::npos && !separator.empty() &&
+                       !text.empty() && !separator_absent;
+    if (!plain) return;
+    require(counted == terminated);
+    // The pieces and the separators between them give back the text; only a separator at the
+    // very end is dropped.
+    const std::string rebuilt = joined(counted, separator);
+    require(rebuilt == text || rebuilt + separator == text);
+}
+
+void check_decode(const std::string& reply) {
+    const bool valid = kvtu::query::reply_valid(reply);
+    require(!valid || reply.size() >= 8);
+    kvtu::TStringDynArray info(kvtu::query::server_info_slots);
+    kvtu::query::SlotWriter writer(info);
+    try {
+        kvtu::query::decode_reply(kvtu::query::reply_parts(reply), writer);
+        require(!info[kvtu::query::slot_players].empty());
+    } catch (const kvtu::RangeError&) {
+        require(kvtu::query::reply_parts(reply).size() < 39);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Input input{data, size};
+    const std::uint8_t flags = input.byte();
+    std::int32_t limit = 0;
+    if (flags & 4) {
+        limit = static_cast<std::int8_t>(input.byte());
+    } else {
+        std::uint32_t raw = 0;
+        for (int i = 0; i < 4; ++i) raw |= static_cast<std::uint32_t>(input.byte()) << (8 * i);
+        std::memcpy(&limit, &raw, sizeof limit);
+    }
+    const std::string separator = input.bytes(input.byte());
+    const std::string text = input.bytes(input.size);
+
+    check_explode(separator, text, flags & 1, flags & 2, limit);
+    check_decode(text);
+    return 0;
+}
