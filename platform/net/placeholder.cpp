@@ -1,1 +1,0 @@
-// The network layer: UDP client, ICMP echo, FTP client.

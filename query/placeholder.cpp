@@ -1,1 +1,0 @@
-// explode and the status exchange.

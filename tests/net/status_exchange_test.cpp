@@ -1,0 +1,140 @@
+// The status exchange end to end: request_status over loopback against the fake game server,
+// then the validity test and the decode, as every form of the exchange runs them.
+#include "query/status_exchange.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fake_game_server.h"
+#include "platform/core/errors.h"
+#include "platform/net/udp_client.h"
+#include "status_reply.h"
+
+namespace {
+
+using kvtu::TStringDynArray;
+using kvtu::net::UdpClient;
+using kvtu::query::request_status;
+using kvtu::test::FakeGameServer;
+using kvtu::test::StatusReply;
+
+constexpr int short_wait_ms = 200;
+
+// One query as the programs run it: exchange, test, decode into a fresh reference record.
+struct Query {
+    bool valid = false;
+    TStringDynArray info = TStringDynArray(kvtu::query::server_info_slots);
+};
+
+Query run_query(UdpClient& client, const FakeGameServer& server) {
+    Query query;
+    const std::string reply = request_status(client, "127.0.0.1", server.port());
+    query.valid = kvtu::query::reply_valid(reply);
+    if (query.valid) {
+        kvtu::query::SlotWriter writer(query.info);
+        kvtu::query::decode_reply(kvtu::query::reply_parts(reply), writer);
+    }
+    return query;
+}
+
+TEST(StatusExchange, ValidReplyIsDecodedAfterExactlyOneRequest) {
+    FakeGameServer server;
+    server.script({{StatusReply().set(8, "Kvtu Dedicated").set(36, "1").text()}});
+    UdpClient client;
+    client.set_receive_timeout(short_wait_ms);
+    const Query query = run_query(client, server);
+    ASSERT_TRUE(query.valid);
+    EXPECT_EQ(query.info, (TStringDynArray{"", "Ambush", "3/16", "1.96", "Kvtu Dedicated",
+                                           "Private", "Game in Progress", "Tarnholm"}));
+    ASSERT_TRUE(server.wait_for_requests(1));
+    EXPECT_EQ(server.requests(), std::vector<std::string>{"\\status\\"});
+    EXPECT_EQ(client.host(), "127.0.0.1");
+    EXPECT_EQ(client.port(), server.port());
+}
+
+TEST(StatusExchange, ShortOrSilentOrWronglyMarkedRepliesAreRefused) {
+    FakeGameServer server;
+    server.script({{"\\gamena"}, {}, {"\\GAMENAME\\kvtu\\gamever\\1.96"}});
+    UdpClient client;
+    client.set_receive_timeout(short_wait_ms);
+    for (int i = 0; i < 3; ++i) {
+        const Query query = run_query(client, server);
+        EXPECT_FALSE(query.valid) << "query " << i;
+        EXPECT_EQ(query.info, TStringDynArray(8)) << "query " << i;
+    }
+}
+
+TEST(StatusExchange, ValidReplyWithTooFewPartsFailsWithTheRangeError) {
+    FakeGameServer server;
+    server.script({{StatusReply().keep(38).text()}});
+    UdpClient client;
+    client.set_receive_timeout(short_wait_ms);
+    TStringDynArray info(kvtu::query::server_info_slots);
+    kvtu::query::SlotWriter writer(info);
+    const std::string reply = request_status(client, "127.0.0.1", server.port());
+    ASSERT_TRUE(kvtu::query::reply_valid(reply));
+    EXPECT_THROW(kvtu::query::decode_reply(kvtu::query::reply_parts(reply), writer),
+                 kvtu::RangeError);
+    EXPECT_EQ(info[5], "Public");
+    EXPECT_EQ(info[6], "");
+}
+
+TEST(StatusExchange, OversizedReplyIsASocketErrorAndIsNotLeftForTheNextQuery) {
+    FakeGameServer server;
+    std::string oversized = StatusReply().text();
+    oversized.resize(9000, 'x');
+    server.script({{oversized}, {StatusReply().set(4, "2.00").text()}});
+    UdpClient client;
+    client.set_receive_timeout(short_wait_ms);
+    EXPECT_THROW(run_query(client, server), kvtu::SocketError);
+    const Query next = run_query(client, server);
+    ASSERT_TRUE(next.valid);
+    EXPECT_EQ(next.info[3], "2.00");
+}
+
+TEST(StatusExchange, LateReplyIsTakenByTheNextQueryWhicheverServerItAddresses) {
+    FakeGameServer slow;
+    FakeGameServer silent;
+    UdpClient client;
+    client.set_receive_timeout(short_wait_ms);
+
+    EXPECT_FALSE(run_query(client, slow).valid);
+    ASSERT_TRUE(slow.wait_for_requests(1));
+    slow.send_to_last_sender(StatusReply().set(8, "Slow host").text());
+
+    const Query second = run_query(client, silent);
+    ASSERT_TRUE(second.valid);
+    EXPECT_EQ(second.info[4], "Slow host");
+    ASSERT_TRUE(silent.wait_for_requests(1));
+}
+
+TEST(StatusExchange, SecondDatagramOfOneAnswerIsTheNextQuerysReply) {
+    FakeGameServer server;
+    server.script(
+        {{StatusReply().set(8, "First").text(), StatusReply().set(8, "Second").text()}, {}});
+    UdpClient client;
+    client.set_receive_timeout(short_wait_ms);
+    EXPECT_EQ(run_query(client, server).info[4], "First");
+    EXPECT_EQ(run_query(client, server).info[4], "Second");
+    const Query third = run_query(client, server);
+    EXPECT_FALSE(third.valid);
+    EXPECT_TRUE(server.wait_for_requests(3));
+}
+
+TEST(StatusExchange, UnresolvableHostEndsTheExchangeWithASocketError) {
+    UdpClient client;
+    client.set_receive_timeout(short_wait_ms);
+    try {
+        request_status(client, "kvtu-game-server.invalid", 2303);
+        FAIL() << "no socket error";
+    } catch (const kvtu::SocketError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("Socket Error # ", 0), 0u) << error.what();
+    }
+    // The client stays usable for the next query.
+    FakeGameServer server;
+    server.script({{StatusReply().text()}});
+    EXPECT_TRUE(run_query(client, server).valid);
+}
+
+}  // namespace
