@@ -13,19 +13,6 @@ bool check_true(bool condition, const char* expression, const char* file, int li
     return condition;
 }
 
-bool check_text(kvtu_string actual, const char* expected, const char* expression, const char* file,
-                int line) {
-    bool same = expected[0] == '\0' ? actual == NULL
-                                    : actual != NULL && strcmp(actual, expected) == 0 &&
-                                          kvtu_string_length(actual) == (int32_t)strlen(expected);
-    if (!same) {
-        ++check_failures;
-        printf("%s:%d: %s is \"%s\"%s, expected \"%s\"\n", file, line, expression,
-               actual == NULL ? "" : actual, actual == NULL ? " (NULL)" : "", expected);
-    }
-    return same;
-}
-
 bool check_int(long long actual, long long expected, const char* expression, const char* file,
                int line) {
     if (actual != expected) {

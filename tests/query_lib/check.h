@@ -4,20 +4,13 @@
    goes on so that one run shows every failed check. */
 #include <stdbool.h>
 
-#include "kvtuquery.h"
-
 extern int check_failures;
 
 bool check_true(bool condition, const char* expression, const char* file, int line);
-/* The shared-heap string must hold exactly the expected text; "" expects the empty string,
-   which the heap represents as NULL. */
-bool check_text(kvtu_string actual, const char* expected, const char* expression, const char* file,
-                int line);
 bool check_int(long long actual, long long expected, const char* expression, const char* file,
                int line);
 
 #define CHECK(condition) check_true((condition), #condition, __FILE__, __LINE__)
-#define CHECK_TEXT(actual, expected) check_text((actual), (expected), #actual, __FILE__, __LINE__)
 #define CHECK_INT(actual, expected) check_int((actual), (expected), #actual, __FILE__, __LINE__)
 
 typedef struct test_case {
