@@ -44,6 +44,8 @@ std::string jpeg_error_message(int message_code) {
     return "JPEG error #" + std::to_string(message_code);
 }
 
+std::string out_of_memory_message() { return "Out of memory"; }
+
 void throw_range_error() { throw RangeError(range_check_message()); }
 
 void throw_socket_error(int error_number) {

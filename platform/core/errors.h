@@ -8,7 +8,7 @@
 namespace kvtu {
 
 class Error : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -57,6 +57,8 @@ std::string cannot_open_file_message(const std::string& path, int error_number);
 std::string cannot_create_file_message(const std::string& path, int error_number);
 // "JPEG error #%d"
 std::string jpeg_error_message(int message_code);
+// "Out of memory"
+std::string out_of_memory_message();
 
 [[noreturn]] void throw_range_error();
 [[noreturn]] void throw_socket_error(int error_number);

@@ -1,0 +1,32 @@
+# Checks a shared library's dynamic section: exactly the expected exported symbols, the expected
+# needed library, and no search path into the build tree.
+#   -D LIBRARY=<file> -D EXPORTS=<a;b;...> [-D NEEDED=<soname>]
+execute_process(COMMAND nm -D --defined-only ${LIBRARY}
+  OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${symbols}")
+set(exported)
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^.* " "" name "${line}")
+  list(APPEND exported ${name})
+endforeach()
+list(SORT exported)
+set(expected ${EXPORTS})
+list(SORT expected)
+if(NOT exported STREQUAL expected)
+  message(FATAL_ERROR "${LIBRARY} exports [${exported}], expected [${expected}]")
+endif()
+
+execute_process(COMMAND readelf -d ${LIBRARY} OUTPUT_VARIABLE dynamic RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "readelf failed on ${LIBRARY}")
+endif()
+if(DEFINED NEEDED AND NOT dynamic MATCHES "\\(NEEDED\\)[^\n]*\\[${NEEDED}\\]")
+  message(FATAL_ERROR "${LIBRARY} does not need ${NEEDED}:\n${dynamic}")
+endif()
+if(dynamic MATCHES "\\((RPATH|RUNPATH)\\)")
+  message(FATAL_ERROR "${LIBRARY} carries a library search path:\n${dynamic}")
+endif()
+message(STATUS "${LIBRARY}: exports [${exported}]")

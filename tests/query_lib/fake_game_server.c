@@ -1,0 +1,77 @@
+#include "fake_game_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+enum { request_wait_ms = 10000, game_port = 2303 };
+
+static const char status_request[] = "\\status\\";
+
+void fake_server_add_reply(fake_game_server* server, const char* bytes, size_t length) {
+    if (server->reply_count >= fake_server_max_replies || length > fake_server_max_reply) {
+        fprintf(stderr, "fake server: script too long\n");
+        return;
+    }
+    memcpy(server->replies[server->reply_count], bytes, length);
+    server->reply_lengths[server->reply_count] = length;
+    ++server->reply_count;
+}
+
+static void* serve(void* argument) {
+    fake_game_server* server = argument;
+    for (int i = 0; i < server->reply_count; ++i) {
+        struct pollfd ready = {.fd = server->socket, .events = POLLIN};
+        if (poll(&ready, 1, request_wait_ms) != 1) {
+            break;
+        }
+        char request[64];
+        struct sockaddr_in client;
+        socklen_t client_length = sizeof client;
+        ssize_t received = recvfrom(server->socket, request, sizeof request, 0,
+                                    (struct sockaddr*)&client, &client_length);
+        if (received < 0) {
+            break;
+        }
+        if ((size_t)received != strlen(status_request) ||
+            memcmp(request, status_request, (size_t)received) != 0) {
+            server->requests_were_status = false;
+        }
+        server->client_ports[server->requests_seen] = ntohs(client.sin_port);
+        ++server->requests_seen;
+        sendto(server->socket, server->replies[i], server->reply_lengths[i], 0,
+               (struct sockaddr*)&client, client_length);
+    }
+    return NULL;
+}
+
+bool fake_server_start(fake_game_server* server) {
+    server->requests_seen = 0;
+    server->requests_were_status = true;
+    server->socket = socket(AF_INET, SOCK_DGRAM, 0);
+    if (server->socket < 0) {
+        perror("fake server: socket");
+        return false;
+    }
+    struct sockaddr_in address = {.sin_family = AF_INET, .sin_port = htons(game_port)};
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(server->socket, (struct sockaddr*)&address, sizeof address) != 0) {
+        perror("fake server: bind 127.0.0.1:2303");
+        close(server->socket);
+        return false;
+    }
+    if (pthread_create(&server->thread, NULL, serve, server) != 0) {
+        close(server->socket);
+        return false;
+    }
+    return true;
+}
+
+void fake_server_stop(fake_game_server* server) {
+    pthread_join(server->thread, NULL);
+    close(server->socket);
+}
