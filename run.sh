@@ -13,3 +13,6 @@ cmake --build build -j "$(nproc)"
 scripts/install.sh install-root build
 
 # The launcher start goes here: exec ./install-root/kvt_vavaver
+
+scripts/install.sh install-root build
+exec install-root/kvt_vavaver

@@ -59,9 +59,9 @@ void show_window(QWidget& window) {
 
 Tmain_form::Tmain_form(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      ui_(std::make_unique<Ui::Tmain_form>()),
-      systray_popup_(new QMenu(this)) {
+      ui_(std::make_unique<Ui::Tmain_form>()) {
     ui_->setupUi(this);
+    systray_popup_ = new QMenu(this);
     setFixedSize(372, 273);
     setWindowIcon(application_icon());
     build_systray_popup();

@@ -73,7 +73,7 @@ class Tmain_form : public QWidget {
     void start_from_installdir(std::string_view program);
 
     std::unique_ptr<Ui::Tmain_form> ui_;
-    QMenu* systray_popup_;
+    QMenu* systray_popup_ = nullptr;
     ui::TrayIcon tray_icon_;
     // The icon's icon and tip are set once, by FormCreate; until then no add is made.
     bool tray_data_filled_ = false;

@@ -92,8 +92,10 @@ void Application::process_messages() {
 
 void Application::terminate() {
     terminated_ = true;
-    // Queued, so that a loop not yet running ends at its first pass.
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Queued, so that a loop not yet running ends at its first pass. exit() rather than quit():
+    // the windows stay as they are until the program destroys them.
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 void Application::run(QWidget& main_window) {

@@ -10,7 +10,12 @@ namespace {
 bool assumed_notification_area = false;
 }
 
-TrayIcon::TrayIcon(QObject* parent) : QObject(parent), system_icon_(new QSystemTrayIcon(this)) {
+TrayIcon::TrayIcon(QObject* parent) : QObject(parent) {}
+
+void TrayIcon::make_system_icon() {
+    if (system_icon_ != nullptr || !QSystemTrayIcon::isSystemTrayAvailable()) return;
+    system_icon_ = new QSystemTrayIcon(icon_, this);
+    system_icon_->setToolTip(to_qstring(tip_));
     // Qt registers the icon again by itself when the notification area is created anew (a
     // restarted panel), so the icon comes back with the same tip.
     connect(system_icon_, &QSystemTrayIcon::activated, this,
@@ -34,25 +39,28 @@ TrayIcon::TrayIcon(QObject* parent) : QObject(parent), system_icon_(new QSystemT
 TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::set_icon(const QIcon& icon) {
-    system_icon_->setIcon(icon);
+    icon_ = icon;
+    if (system_icon_ != nullptr) system_icon_->setIcon(icon_);
 }
 
 void TrayIcon::set_tip(const std::string& tip) {
     tip_ = tip.substr(0, tip_capacity - 1);
-    system_icon_->setToolTip(to_qstring(tip_));
+    if (system_icon_ != nullptr) system_icon_->setToolTip(to_qstring(tip_));
 }
 
 bool TrayIcon::add() {
     if (present_) return false;
     present_ = true;
-    system_icon_->show();
+    // Without a notification area there is nothing to show the icon in; the state is kept.
+    make_system_icon();
+    if (system_icon_ != nullptr) system_icon_->show();
     return true;
 }
 
 bool TrayIcon::remove() {
     if (!present_) return false;
     present_ = false;
-    system_icon_->hide();
+    if (system_icon_ != nullptr) system_icon_->hide();
     return true;
 }
 

@@ -49,7 +49,10 @@ class TrayIcon : public QObject {
     void callback(int mouse_message);
 
   private:
-    QSystemTrayIcon* system_icon_;
+    void make_system_icon();
+
+    QSystemTrayIcon* system_icon_ = nullptr;
+    QIcon icon_;
     std::string tip_;
     bool present_ = false;
 };
