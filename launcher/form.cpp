@@ -1,5 +1,6 @@
 #include "launcher/form.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
@@ -9,6 +10,7 @@
 
 #include "launcher/debugging.h"
 #include "launcher/info.h"
+#include "launcher/launch_request.h"
 #include "launcher/pictures.h"
 #include "launcher/setup_form.h"
 #include "platform/core/errors.h"
@@ -19,6 +21,7 @@
 #include "platform/net/connection_state.h"
 #include "platform/ui/application.h"
 #include "platform/ui/guarded.h"
+#include "platform/ui/text.h"
 #include "platform/ui/window_placement.h"
 #include "ui_form.h"
 
@@ -115,7 +118,9 @@ void Tmain_form::bind_handlers() {
     connect(ui_->img_close, &PictureControl::clicked, this, guarded([this] { img_closeClick(); }));
     connect(ui_->img_serverdetails, &PictureControl::clicked, this,
             guarded([this] { button_adminserverClick(); }));
-    // img_launch, img_join and the menu item "Launch KVT:U" are bound with the game start.
+    connect(ui_->img_launch, &PictureControl::clicked, this, guarded([this] { launchClick(); }));
+    connect(ui_->img_join, &PictureControl::clicked, this,
+            guarded([this] { button_joingameClick(); }));
     connect(ui_->label_help_196b, &PictureControl::clicked, this,
             guarded([this] { label_help_196bClick(); }));
 
@@ -126,6 +131,24 @@ void Tmain_form::bind_handlers() {
     connect(item("options"), &QAction::triggered, this, guarded([this] { optionsClick(); }));
     connect(item("cfgedit"), &QAction::triggered, this, guarded([this] { cfgeditClick(); }));
     connect(item("update"), &QAction::triggered, this, guarded([this] { updateClick(); }));
+    connect(item("launch"), &QAction::triggered, this, guarded([this] { launchClick(); }));
+
+    // toggled runs on every change of state, whoever makes it, and not when a box is set to
+    // the state it has.
+    const auto on_toggle = [this](QCheckBox* box, void (Tmain_form::*handler)()) {
+        connect(box, &QCheckBox::toggled, this, guarded([this, handler] { (this->*handler)(); }));
+    };
+    on_toggle(ui_->no_splash, &Tmain_form::no_splashClick);
+    on_toggle(ui_->windowed, &Tmain_form::windowedClick);
+    on_toggle(ui_->dxdll, &Tmain_form::dxdllClick);
+    on_toggle(ui_->brisolt, &Tmain_form::brisoltClick);
+    on_toggle(ui_->twomons, &Tmain_form::twomonsClick);
+    on_toggle(ui_->benchmark, &Tmain_form::benchmarkClick);
+    on_toggle(ui_->nodmusic, &Tmain_form::nodmusicClick);
+    on_toggle(ui_->nosound, &Tmain_form::nosoundClick);
+    on_toggle(ui_->beta196_start, &Tmain_form::beta196_startClick);
+    connect(ui_->startup_mod, &QLineEdit::textChanged, this,
+            guarded([this] { startup_modChange(); }));
 
     connect(&tray_icon_, &ui::TrayIcon::callback, this,
             guarded([this](int mouse_message) { TrayWindowProc(mouse_message); }));
@@ -134,17 +157,34 @@ void Tmain_form::bind_handlers() {
 void Tmain_form::FormCreate() {
     {
         Registry settings_store;
-        if (settings_store.open_key(std::string(settings::launcher_key), true)) {
-            if (settings_store.read_string(std::string(settings::start_minimized)) ==
-                settings::flag_yes) {
+        if (settings_store.open_key(settings::launcher_key, true)) {
+            if (settings_store.read_string(settings::start_minimized) == settings::flag_yes) {
                 ui::Application::instance().minimize();
             }
             // Skin pictures: installdir and style, then the eight pictures of the style folder.
-            // Start switches and mod field from the store.
+            set_up_switches(settings_store);
         }
     }
     add_tray_icon();
     // Style file of the skin.
+}
+
+void Tmain_form::set_up_switches(Registry& settings_store) {
+    const std::pair<std::string_view, QCheckBox*> switches[] = {
+        {settings::nosplash, ui_->no_splash},    {settings::windowed, ui_->windowed},
+        {settings::dxdll, ui_->dxdll},           {settings::brisolt, ui_->brisolt},
+        {settings::twomon, ui_->twomons},        {settings::benchmark, ui_->benchmark},
+        {settings::nodmusic, ui_->nodmusic},     {settings::nosound, ui_->nosound},
+        {settings::beta196, ui_->beta196_start},
+    };
+    // A box whose state changes writes its value back through its own handler, nested in
+    // this open key.
+    for (const auto& [value_name, box] : switches) {
+        box->setChecked(settings_store.read_string(value_name) == settings::flag_yes);
+    }
+    if (!settings_store.read_string(settings::mods).empty()) {
+        ui_->startup_mod->setText(ui::to_qstring(settings_store.read_string(settings::mods)));
+    }
 }
 
 void Tmain_form::add_tray_icon() {
@@ -292,10 +332,70 @@ void Tmain_form::label_help_196bClick() {
 
 void Tmain_form::start_from_installdir(std::string_view program) {
     Registry settings_store;
-    if (!settings_store.open_key(std::string(settings::launcher_key), true)) return;
-    const std::string path = settings_store.read_string(std::string(settings::installdir)) +
+    if (!settings_store.open_key(settings::launcher_key, true)) return;
+    const std::string path = settings_store.read_string(settings::installdir) +
                              std::string(path_delim) + exe_name(program);
     shell_open(path, "", "");
+}
+
+void Tmain_form::write_switch(std::string_view value_name, const QCheckBox& box) {
+    Registry settings_store;
+    if (!settings_store.open_key(settings::launcher_key, true)) return;
+    settings_store.write_string(value_name,
+                                box.isChecked() ? settings::flag_yes : settings::flag_no);
+}
+
+void Tmain_form::no_splashClick() {
+    write_switch(settings::nosplash, *ui_->no_splash);
+}
+void Tmain_form::windowedClick() {
+    write_switch(settings::windowed, *ui_->windowed);
+}
+void Tmain_form::dxdllClick() {
+    write_switch(settings::dxdll, *ui_->dxdll);
+}
+void Tmain_form::brisoltClick() {
+    write_switch(settings::brisolt, *ui_->brisolt);
+}
+void Tmain_form::twomonsClick() {
+    write_switch(settings::twomon, *ui_->twomons);
+}
+void Tmain_form::benchmarkClick() {
+    write_switch(settings::benchmark, *ui_->benchmark);
+}
+void Tmain_form::nodmusicClick() {
+    write_switch(settings::nodmusic, *ui_->nodmusic);
+}
+void Tmain_form::nosoundClick() {
+    write_switch(settings::nosound, *ui_->nosound);
+}
+void Tmain_form::beta196_startClick() {
+    write_switch(settings::beta196, *ui_->beta196_start);
+}
+
+void Tmain_form::startup_modChange() {
+    Registry settings_store;
+    if (!settings_store.open_key(settings::launcher_key, true)) return;
+    // The emptied field is stored too: otherwise the next start would pass a mod list that
+    // the field no longer shows.
+    settings_store.write_string(settings::mods, ui::to_bytes(ui_->startup_mod->text()));
+}
+
+void Tmain_form::start_game(bool join) {
+    Registry settings_store;
+    if (!settings_store.open_key(settings::launcher_key, true)) return;
+    LaunchRequest request = BuildLaunchParameters(settings_store);
+    if (join) request.parameters = join_parameters(request, ui::to_bytes(ui_->server_ip->text()));
+    shell_open(request.file, request.parameters, request.working_folder);
+    hide_to_notification_area();
+}
+
+void Tmain_form::launchClick() {
+    start_game(false);
+}
+
+void Tmain_form::button_joingameClick() {
+    start_game(true);
 }
 
 void Tmain_form::button_adminserverClick() {

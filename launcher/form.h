@@ -8,10 +8,15 @@
 
 #include "platform/ui/tray_icon.h"
 
+class QCheckBox;
 class QMenu;
 
 namespace Ui {
 class Tmain_form;
+}
+
+namespace kvtu {
+class Registry;
 }
 
 namespace kvtu::launcher {
@@ -55,6 +60,20 @@ class Tmain_form : public QWidget {
     void label_help_196bClick();
     void Exit2Click();
 
+    // Start switches and mod list: every change is written to the store at once.
+    void no_splashClick();
+    void windowedClick();
+    void dxdllClick();
+    void brisoltClick();
+    void twomonsClick();
+    void benchmarkClick();
+    void nodmusicClick();
+    void nosoundClick();
+    void beta196_startClick();
+    void startup_modChange();
+    void launchClick();
+    void button_joingameClick();
+
   protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -71,6 +90,10 @@ class Tmain_form : public QWidget {
     void hide_to_notification_area();
     void restore_from_notification_area();
     void start_from_installdir(std::string_view program);
+    void set_up_switches(Registry& settings_store);
+    void write_switch(std::string_view value_name, const QCheckBox& box);
+    // Starts the game from the stored switches, with the join's address when joining.
+    void start_game(bool join);
 
     std::unique_ptr<Ui::Tmain_form> ui_;
     QMenu* systray_popup_ = nullptr;

@@ -65,13 +65,15 @@ TEST(SingleInstanceTest, SecondStartEndsAtOnceChangingNothingAndTheFirstRunsOn) 
     const pid_t first = start_launcher();
     ASSERT_GT(first, 0);
     const auto deadline = Clock::now() + std::chrono::seconds(20);
-    while (!(holds_lock(first, lock_file) && std::filesystem::exists(test::hive_path())) &&
-           Clock::now() < deadline) {
+    // The first start with an empty store ends its writes with the switch "nosplash".
+    const auto started = [&] {
+        return holds_lock(first, lock_file) &&
+               test::file_bytes(test::hive_path()).find("\"nosplash\"=\"no\"") != std::string::npos;
+    };
+    while (!started() && Clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    ASSERT_TRUE(holds_lock(first, lock_file));
-    // Let the first copy finish its start-up before the store is compared.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(started());
     const std::string hive_before = test::file_bytes(test::hive_path());
     struct stat before {};
     stat(test::hive_path().c_str(), &before);
