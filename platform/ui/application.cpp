@@ -22,9 +22,10 @@ Application::Application() {
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
+// Only the message boxes carry the title: Qt would append an application display name to every
+// window caption.
 void Application::set_title(const std::string& title) {
     title_ = title;
-    QGuiApplication::setApplicationDisplayName(to_qstring(title));
 }
 
 std::string Application::error_text(const std::string& message) {
