@@ -12,4 +12,4 @@ cmake --build build -j "$(nproc)"
 # installdir in the settings store.
 scripts/install.sh install-root build
 
-# The launcher start goes here: exec ./install-root/kvt_vavaver
+exec ./install-root/kvt_vavaver

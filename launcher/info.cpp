@@ -1,0 +1,49 @@
+#include "launcher/info.h"
+
+#include "launcher/pictures.h"
+#include "platform/core/shell.h"
+#include "platform/ui/guarded.h"
+#include "platform/ui/text.h"
+#include "platform/ui/window_placement.h"
+#include "ui_info.h"
+
+namespace kvtu::launcher {
+
+Tform_info* form_info = nullptr;
+
+Tform_info::Tform_info(QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      ui_(std::make_unique<Ui::Tform_info>()) {
+    ui_->setupUi(this);
+    setFixedSize(430, 160);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+    ui_->Image1->setPixmap(about_picture());
+    QFont title_font = ui_->label_title->font();
+    title_font.setPixelSize(32);
+    ui_->label_title->setFont(title_font);
+    connect(ui_->Label5, &ui::PictureControl::clicked, this,
+            ui::guarded([this] { Label5Click(); }));
+    connect(ui_->Label6, &ui::PictureControl::clicked, this,
+            ui::guarded([this] { Label6Click(); }));
+}
+
+Tform_info::~Tform_info() = default;
+
+void Tform_info::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (shown_before_) return;
+    shown_before_ = true;
+    ui::center_on_screen(*this);
+}
+
+void Tform_info::Label5Click() {
+    shell_open(ui::to_bytes(ui_->Label5->text()), "", "");
+}
+
+void Tform_info::Label6Click() {
+    shell_open("mailto:" + ui::to_bytes(ui_->Label6->text()), "", "");
+}
+
+}  // namespace kvtu::launcher

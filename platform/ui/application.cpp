@@ -1,0 +1,112 @@
+#include "application.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QWidget>
+
+#include "platform/core/errors.h"
+#include "platform/ui/text.h"
+#include "platform/ui/window_placement.h"
+
+namespace kvtu::ui {
+
+Application& Application::instance() {
+    static Application application;
+    return application;
+}
+
+Application::Application() {
+    // Windows that the user closes are only hidden; the program ends when it is terminated,
+    // not when its last visible window goes (the launcher lives on in the notification area).
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+// Only the message boxes carry the title: Qt would append an application display name to every
+// window caption.
+void Application::set_title(const std::string& title) {
+    title_ = title;
+}
+
+std::string Application::error_text(const std::string& message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
+        return message + ".";
+    }
+    return message;
+}
+
+void Application::handle_current_exception() {
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        show_error(error.what());
+    } catch (...) {
+        show_error("Unknown error");
+    }
+}
+
+void Application::show_error(const std::string& message) {
+    show_box(MessageKind::error, error_text(message));
+}
+
+void Application::show_message(const std::string& text) {
+    show_box(MessageKind::plain, text);
+}
+
+void Application::set_message_recorder(std::function<void(const MessageRecord&)> recorder) {
+    recorder_ = std::move(recorder);
+}
+
+void Application::show_box(MessageKind kind, const std::string& text) {
+    if (recorder_) {
+        recorder_(MessageRecord{kind, title_, text});
+        return;
+    }
+    QMessageBox box(kind == MessageKind::error ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    to_qstring(title_), to_qstring(text), QMessageBox::Ok);
+    box.adjustSize();
+    center_on_screen(box);
+    box.exec();
+}
+
+void Application::minimize() {
+    minimized_ = true;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible())
+            window->setWindowState(window->windowState() | Qt::WindowMinimized);
+    }
+}
+
+void Application::restore() {
+    if (!minimized_) return;
+    minimized_ = false;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window->isMinimized()) {
+            window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        }
+    }
+}
+
+void Application::process_messages() {
+    QCoreApplication::processEvents();
+}
+
+void Application::terminate() {
+    terminated_ = true;
+    // Queued, so that a loop not yet running ends at its first pass. exit() rather than quit():
+    // the windows stay as they are until the program destroys them.
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+void Application::run(QWidget& main_window) {
+    if (terminated_) return;
+    if (minimized_) {
+        main_window.showMinimized();
+    } else {
+        main_window.show();
+    }
+    QApplication::exec();
+}
+
+}  // namespace kvtu::ui

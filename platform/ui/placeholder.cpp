@@ -1,1 +1,0 @@
-// The window layer: application object, message boxes, picture control, tray icon.

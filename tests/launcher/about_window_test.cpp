@@ -1,0 +1,52 @@
+#include <QLabel>
+
+#include "launcher_fixture.h"
+#include "stand_in.h"
+#include "test_environment.h"
+
+namespace kvtu::launcher::test {
+namespace {
+
+using kvtu::test::sandbox;
+
+TEST_F(LauncherTest, AboutWindowShowsItsComponents) {
+    start();
+    EXPECT_EQ(form_info->windowTitle(), "About & Info");
+    EXPECT_EQ(form_info->size(), QSize(430, 160));
+    const auto label = [](const char* name) { return form_info->findChild<QLabel*>(name); };
+    EXPECT_EQ(label("Image1")->geometry(), QRect(0, 0, 230, 113));
+    EXPECT_FALSE(label("Image1")->pixmap().isNull());
+    EXPECT_EQ(label("label_title")->text(), "Zelvane");
+    EXPECT_EQ(label("label_title")->font().pixelSize(), 32);
+    EXPECT_TRUE(label("label_title")->font().bold());
+    EXPECT_TRUE(label("Label1")->font().italic());
+    EXPECT_EQ(label("Label3")->text(), "Version 0.1b");
+    EXPECT_EQ(label("Label5")->pos(), QPoint(248, 72));
+    EXPECT_EQ(label("Label6")->pos(), QPoint(248, 96));
+    EXPECT_EQ(label("Label5")->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_TRUE(label("Label5")->font().underline());
+    EXPECT_TRUE(label("Label2")->wordWrap());
+}
+
+TEST_F(LauncherTest, AboutLinksOpenTheAddressAndAMailThroughTheDesktop) {
+    const auto opener = sandbox() / "bin" / "xdg-open";
+    setenv("PATH", ((sandbox() / "bin").string() + ":" + getenv("PATH")).c_str(), 1);
+    start();
+    const auto open_link = [&](const char* label_name, const char* record_name) {
+        const auto record = sandbox() / record_name;
+        kvtu::test::write_stand_in(opener, record);
+        auto* link = form_info->findChild<ui::PictureControl*>(label_name);
+        click(*link);
+        return kvtu::test::wait_for_record(record);
+    };
+    const auto web = open_link("Label5", "web.record");
+    ASSERT_GE(web.size(), 3u);
+    EXPECT_EQ(web[1], "argc=1");
+    EXPECT_EQ(web[2], "arg=http://www.example.org");
+    const auto mail = open_link("Label6", "mail.record");
+    ASSERT_GE(mail.size(), 3u);
+    EXPECT_EQ(mail[2], "arg=mailto:contact@example.org");
+}
+
+}  // namespace
+}  // namespace kvtu::launcher::test

@@ -1,0 +1,214 @@
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTest>
+
+#include "../core/hive_test_files.h"
+#include "launcher_fixture.h"
+#include "stand_in.h"
+#include "test_environment.h"
+
+namespace kvtu::launcher::test {
+namespace {
+
+using kvtu::test::file_bytes;
+using kvtu::test::hive_path;
+using kvtu::test::sandbox;
+
+const char* const box_names[] = {"no_splash", "windowed", "dxdll",   "brisolt",      "twomons",
+                                 "benchmark", "nodmusic", "nosound", "beta196_start"};
+const char* const value_names[] = {"nosplash",  "windowed", "dxdll",   "brisolt", "twomon",
+                                   "benchmark", "nodmusic", "nosound", "beta196"};
+
+class GameStartTest : public LauncherTest {
+  protected:
+    void SetUp() override {
+        LauncherTest::SetUp();
+        ui::TrayIcon::assume_notification_area(true);
+    }
+
+    // A stand-in game in its own folder, stored as korvexe.
+    std::filesystem::path plant_game(const std::string& file_name = "KorvanthUprising.exe") {
+        const auto record = sandbox() / (file_name + ".record");
+        kvtu::test::write_stand_in(game_folder() / file_name, record);
+        return record;
+    }
+    static std::filesystem::path game_folder() { return sandbox() / "game folder"; }
+
+    static std::string stored(std::string_view name) {
+        Registry settings_store;
+        EXPECT_TRUE(settings_store.open_key(settings::launcher_key, true));
+        return settings_store.read_string(name);
+    }
+    static bool stored_at_all(const std::string& name) {
+        return file_bytes(hive_path()).find("\"" + name + "\"=") != std::string::npos;
+    }
+    static QCheckBox& box(const char* name) { return *main_form->findChild<QCheckBox*>(name); }
+    static QLineEdit& field(const char* name) { return *main_form->findChild<QLineEdit*>(name); }
+
+    // What the stand-in game recorded: its arguments and its working folder.
+    static std::vector<std::string> started_with(const std::filesystem::path& record) {
+        return kvtu::test::wait_for_record(record);
+    }
+    static std::vector<std::string> expected(const std::string& program,
+                                             std::vector<std::string> arguments) {
+        std::vector<std::string> lines{"program=" + (game_folder() / program).string(),
+                                       "argc=" + std::to_string(arguments.size())};
+        for (const auto& argument : arguments) lines.push_back("arg=" + argument);
+        lines.push_back("cwd=" + game_folder().string());
+        return lines;
+    }
+};
+
+TEST_F(GameStartTest, LayoutOfTheSwitchRowsModRowAndAddressField) {
+    start();
+    for (int row = 0; row < 9; ++row) {
+        const int y = row == 8 ? 233 : 57 + 22 * row;
+        EXPECT_EQ(box(box_names[row]).geometry(), QRect(88, y, 12, 12)) << box_names[row];
+        EXPECT_TRUE(box(box_names[row]).text().isEmpty());
+    }
+    EXPECT_EQ(main_form->findChild<QLabel*>("labal_brisolt")->text(), "brisolt");
+    EXPECT_EQ(main_form->findChild<QLabel*>("label_nodmusic")->pos(), QPoint(8, 189));
+    EXPECT_EQ(field("startup_mod").geometry(), QRect(65, 33, 200, 21));
+    EXPECT_EQ(main_form->findChild<QLabel*>("label_mods")->text(), "MOD's:");
+    EXPECT_EQ(main_form->findChild<QLabel*>("label_modhelp")->text(), "eg: mod1;mod2");
+    EXPECT_EQ(field("server_ip").geometry(), QRect(169, 241, 73, 21));
+}
+
+TEST_F(GameStartTest, FirstStartStoresOnlyNosplashAndLaunchPassesOnlyTheModSwitch) {
+    const auto record = plant_game();
+    start();
+    EXPECT_EQ(stored("nosplash"), "no");
+    for (int i = 1; i < 9; ++i) EXPECT_FALSE(stored_at_all(value_names[i])) << value_names[i];
+    EXPECT_FALSE(stored_at_all("mods"));
+    for (const char* name : box_names) EXPECT_FALSE(box(name).isChecked()) << name;
+    EXPECT_TRUE(field("startup_mod").text().isEmpty());
+
+    store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
+    click(picture("img_launch"));
+    EXPECT_EQ(started_with(record), expected("KorvanthUprising.exe", {"-mod="}));
+    EXPECT_TRUE(main_form->isHidden());
+    EXPECT_TRUE(main_form->tray_icon().present());
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(GameStartTest, AllSwitchesAndAModListFromTheBoxesAndTheField) {
+    const auto record = plant_game();
+    store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
+    start();
+    for (const char* name : box_names) {
+        if (std::string(name) != "beta196_start") box(name).setChecked(true);
+    }
+    QTest::keyClicks(&field("startup_mod"), "mod1;mod2");
+    EXPECT_EQ(stored("mods"), "mod1;mod2");
+    item("launch").trigger();
+    EXPECT_EQ(started_with(record),
+              expected("KorvanthUprising.exe",
+                       {"-nosplash", "-window", "-twomon", "-benchmark", "-nodmusic", "-nosound",
+                        "-mod=dxdll;brisolt;mod1;mod2"}));
+    EXPECT_TRUE(main_form->isHidden());
+}
+
+TEST_F(GameStartTest, StoredSwitchesAreSetAtStartUpAndRunTheirHandlers) {
+    // A text value of the other text kind reads as "yes" and is written back as plain text
+    // only where the box's state changes.
+    kvtu::test::put_hive(
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Zelvane\\KVTU Vavaver]\n"
+        "\"nosplash\"=hex(2):79,65,73,00\n"
+        "\"windowed\"=hex(2):79,65,73,00\n"
+        "\"benchmark\"=\"YES\"\n"
+        "\"mods\"=\"mod1;\"\n\n");
+    start();
+    EXPECT_TRUE(box("no_splash").isChecked());
+    EXPECT_TRUE(box("windowed").isChecked());
+    EXPECT_FALSE(box("benchmark").isChecked());
+    const std::string hive = file_bytes(hive_path());
+    EXPECT_NE(hive.find("\"nosplash\"=hex(2)"), std::string::npos);   // unchanged: not written
+    EXPECT_NE(hive.find("\"windowed\"=\"yes\""), std::string::npos);  // written back
+    EXPECT_NE(hive.find("\"benchmark\"=\"YES\""), std::string::npos);
+    EXPECT_EQ(field("startup_mod").text(), "mod1;");
+}
+
+TEST_F(GameStartTest, NosplashYesInOtherCaseIsOverwrittenWithNo) {
+    store(settings::nosplash, "Yes");
+    store(settings::windowed, "YES");
+    start();
+    EXPECT_FALSE(box("no_splash").isChecked());
+    EXPECT_EQ(stored("nosplash"), "no");
+    EXPECT_EQ(stored("windowed"), "YES");
+}
+
+TEST_F(GameStartTest, TickingAndClearingABoxWritesYesThenNo) {
+    start();
+    box("dxdll").click();
+    EXPECT_EQ(stored("dxdll"), "yes");
+    box("dxdll").click();
+    EXPECT_EQ(stored("dxdll"), "no");
+    box("beta196_start").setChecked(true);
+    EXPECT_EQ(stored("beta196"), "yes");
+}
+
+TEST_F(GameStartTest, EmptiedModFieldIsStoredEmpty) {
+    const auto record = plant_game();
+    store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
+    start();
+    QTest::keyClicks(&field("startup_mod"), "ab");
+    EXPECT_EQ(stored("mods"), "ab");
+    QTest::keyClick(&field("startup_mod"), Qt::Key_Backspace);
+    EXPECT_EQ(stored("mods"), "a");
+    QTest::keyClick(&field("startup_mod"), Qt::Key_Backspace);
+    EXPECT_EQ(stored("mods"), "");
+    click(picture("img_launch"));
+    EXPECT_EQ(started_with(record), expected("KorvanthUprising.exe", {"-mod="}));
+}
+
+TEST_F(GameStartTest, BetaSwitchStartsTheBetaExecutableBesideTheChosenOne) {
+    plant_game();
+    const auto beta_record = plant_game("KORVANTHBETA.EXE");
+    store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
+    store(settings::beta196, "yes");
+    start();
+    click(picture("img_launch"));
+    EXPECT_EQ(started_with(beta_record), expected("KORVANTHBETA.EXE", {"-mod="}));
+}
+
+TEST_F(GameStartTest, JoinAppendsTheAddressAsTyped) {
+    const auto record = plant_game();
+    store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
+    start();
+    click(picture("img_join"));
+    EXPECT_EQ(started_with(record), expected("KorvanthUprising.exe", {"-mod=", "-connect="}));
+    EXPECT_TRUE(main_form->isHidden());
+
+    std::filesystem::remove(record);
+    main_form->tray_icon().deliver(ui::TrayIcon::left_button_down);
+    QTest::keyClicks(&field("server_ip"), "10.0.0.7:2302");
+    click(picture("img_join"));
+    EXPECT_EQ(started_with(record),
+              expected("KorvanthUprising.exe", {"-mod=", "-connect=10.0.0.7:2302"}));
+}
+
+TEST_F(GameStartTest, EmptyKorvexeStartsNothingVisibleAndStillHides) {
+    start();
+    click(picture("img_launch"));
+    EXPECT_TRUE(main_form->isHidden());
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(GameStartTest, UnopenableStoreBoxesChangeNothingIsWrittenLaunchAndJoinDoNothing) {
+    const std::string unparsable = "not a hive at all\n";
+    kvtu::test::put_hive(unparsable);
+    start();
+    EXPECT_TRUE(box("no_splash").isChecked());  // set-up skipped: the design state stays
+    box("windowed").click();
+    EXPECT_TRUE(box("windowed").isChecked());
+    QTest::keyClicks(&field("startup_mod"), "x");
+    click(picture("img_launch"));
+    click(picture("img_join"));
+    EXPECT_TRUE(main_form->isVisible());
+    EXPECT_EQ(file_bytes(hive_path()), unparsable);
+    EXPECT_TRUE(boxes.empty());
+}
+
+}  // namespace
+}  // namespace kvtu::launcher::test
