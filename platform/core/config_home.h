@@ -1,0 +1,10 @@
+#pragma once
+// The user's configuration folder: $XDG_CONFIG_HOME when it is set to an absolute path, else
+// ~/.config.
+#include <filesystem>
+
+namespace kvtu {
+
+std::filesystem::path config_home();
+
+}  // namespace kvtu
