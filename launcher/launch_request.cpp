@@ -11,11 +11,11 @@ namespace {
 constexpr std::string_view beta_executable = "KORVANTHBETA.EXE";
 
 std::string read(kvtu::Registry& key, std::string_view name) {
-    return key.read_string(std::string(name));
+    return key.read_string(name);
 }
 
 bool on(kvtu::Registry& key, std::string_view name) {
-    return kvtu::flag_on(read(key, name));
+    return kvtu::flag_on(key.read_string(name));
 }
 
 // Where the file name of a path starts: after its last separator, or at its beginning.
