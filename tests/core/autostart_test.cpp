@@ -65,6 +65,8 @@ TEST(AutostartEntry, ThePathIsOneArgumentWhateverItHolds) {
     ASSERT_TRUE(registry.open_key(settings::run_key, true));
     registry.write_string(settings::autostart_value, "/my games/100% \"$x\" `y`\\kvt_vavaver");
     EXPECT_EQ(exec_line(), "\"/my games/100%% \\\\\"\\\\$x\\\\\" \\\\`y\\\\`\\\\\\\\kvt_vavaver\"");
+    registry.write_string(settings::autostart_value, "/tab\there/new\nline/kvt_vavaver");
+    EXPECT_EQ(exec_line(), "\"/tab\\there/new\\nline/kvt_vavaver\"");
 }
 
 // Files may not grow past a limit that the small entry file fits in and the hive does not.
