@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <utility>
 
 #include "hive_test_files.h"
 #include "platform/core/errors.h"
@@ -104,6 +105,35 @@ TEST(SettingsStore, OnlyTheExactLowerCaseYesIsOn) {
     }
     EXPECT_TRUE(kvtu::flag_on(registry.read_string("on")));
     EXPECT_TRUE(kvtu::flag_on(registry.read_string("expand")));
+}
+
+TEST(SettingsStore, TextsReadUpToTheirFirstNulAsStoredWithoutExpansion) {
+    put_hive(
+        hive_with_launcher_values("\"sz\"=hex(1):61,00,62,00\n"
+                                  "\"path\"=hex(2):25,48,4f,4d,45,25,2f,78,00,74,00\n"
+                                  "\"unterminated\"=hex(1):61,62\n"
+                                  "\"no data\"=hex(1):\n"));
+    Registry registry;
+    ASSERT_TRUE(registry.open_key(settings::launcher_key, false));
+    EXPECT_EQ(registry.read_string("sz"), "a");
+    EXPECT_EQ(registry.read_string("path"), "%HOME%/x");
+    EXPECT_EQ(registry.read_string("unterminated"), "ab");
+    EXPECT_EQ(registry.read_string("no data"), "");
+}
+
+TEST(SettingsStore, TheStoresFilesArePrivateWhateverTheUmask) {
+    mode_t saved_umask = umask(0);
+    Registry registry;
+    ASSERT_TRUE(registry.open_key(settings::launcher_key, true));
+    registry.write_string(settings::ftp_pass, "secret");
+    for (const auto& [path, mode] :
+         {std::pair{hive_path(), 0600u}, std::pair{hive_path().parent_path(), 0700u},
+          std::pair{std::filesystem::path(hive_path().string() + ".lock"), 0600u}}) {
+        struct stat status {};
+        ASSERT_EQ(stat(path.c_str(), &status), 0) << path;
+        EXPECT_EQ(status.st_mode & 0777, mode) << path;
+    }
+    umask(saved_umask);
 }
 
 TEST(SettingsStore, ValuesOfOtherKindsRaiseInvalidDataType) {
