@@ -18,6 +18,7 @@ namespace settings = kvtu::settings;
 using kvtu::test::file_bytes;
 using kvtu::test::hive_path;
 using kvtu::test::put_hive;
+using kvtu::test::registry_error_of;
 
 const std::string launcher_key_line = "[HKEY_CURRENT_USER\\Software\\Zelvane\\KVTU Vavaver]\n";
 
@@ -28,21 +29,11 @@ std::string hive_with_launcher_values(const std::string& value_lines) {
 std::string message_of_read(const std::string& name) {
     Registry registry;
     EXPECT_TRUE(registry.open_key(settings::launcher_key, true));
-    try {
-        registry.read_string(name);
-    } catch (const kvtu::RegistryError& error) {
-        return error.what();
-    }
-    return "no error";
+    return registry_error_of([&] { registry.read_string(name); });
 }
 
 std::string message_of_write(Registry& registry, const std::string& name) {
-    try {
-        registry.write_string(name, "x");
-    } catch (const kvtu::RegistryError& error) {
-        return error.what();
-    }
-    return "no error";
+    return registry_error_of([&] { registry.write_string(name, "x"); });
 }
 
 TEST(SettingsStore, FirstOpenCreatesTheKeyAndEveryReadIsEmpty) {
@@ -164,12 +155,8 @@ TEST(SettingsStore, AHiveThatBecomesUnreadableAfterTheOpenFailsReads) {
     ASSERT_TRUE(registry.open_key(settings::launcher_key, true));
     registry.write_string(settings::style, "default");
     put_hive("garbage\n");
-    try {
-        registry.read_string(settings::style);
-        FAIL() << "no error raised";
-    } catch (const kvtu::RegistryError& error) {
-        EXPECT_STREQ(error.what(), "Failed to get data for 'style'");
-    }
+    EXPECT_EQ(registry_error_of([&] { registry.read_string(settings::style); }),
+              "Failed to get data for 'style'");
 }
 
 TEST(SettingsStore, DeletingRemovesTheValueAndAMissingValueIsNoError) {
