@@ -89,4 +89,10 @@ TEST(InstallStep, WithoutABuildNothingIsInstalledOrRecorded) {
     EXPECT_FALSE(fs::exists(kvtu::test::hive_path()));
 }
 
+TEST(InstallStep, AStoreThatCannotBeParsedFailsTheInstallAndIsKept) {
+    kvtu::test::put_hive("not a hive\n");
+    EXPECT_NE(run_install(kvtu::test::install_dir().string()), 0);
+    EXPECT_EQ(kvtu::test::file_bytes(kvtu::test::hive_path()), "not a hive\n");
+}
+
 }  // namespace
