@@ -26,3 +26,7 @@ cmake --install "$build" --prefix "$1"
 install_folder=$(cd -- "$1" && pwd -P)
 "$settings_tool" record-install "$install_folder" "$default_skin"
 echo "Installed into $install_folder"
+if [[ $EUID -eq 0 && -n ${SUDO_USER:-} && $SUDO_USER != root ]]; then
+  echo "Note: the install folder was recorded as root, where the programs of $SUDO_USER" \
+    "do not find it; run this script as $SUDO_USER to record it for them." >&2
+fi
