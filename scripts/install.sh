@@ -4,16 +4,29 @@
 #
 #   scripts/install.sh <install folder> [build folder, default: build beside this script's folder]
 set -euo pipefail
+# A CDPATH would send the cd's below elsewhere and make them print the folder they went to.
+unset CDPATH
 
 if [[ $# -lt 1 || $# -gt 2 ]]; then
   echo "usage: $0 <install folder> [build folder]" >&2
   exit 2
 fi
-repository=$(cd "$(dirname "$0")/.." && pwd -P)
+repository=$(cd -- "$(dirname -- "$0")/.." && pwd -P)
 build=${2:-$repository/build}
+settings_tool=$build/platform/core/kvtu_settings_tool
 default_skin=default
 
+if [[ ! -f $build/cmake_install.cmake || ! -x $settings_tool ]]; then
+  echo "$0: no built suite in '$build'; build it first:" >&2
+  echo "  cmake -S '$repository' -B '$build' -G Ninja && cmake --build '$build'" >&2
+  exit 1
+fi
+
 cmake --install "$build" --prefix "$1"
-install_folder=$(cd "$1" && pwd -P)
-"$build/platform/core/kvtu_settings_tool" record-install "$install_folder" "$default_skin"
+install_folder=$(cd -- "$1" && pwd -P)
+"$settings_tool" record-install "$install_folder" "$default_skin"
 echo "Installed into $install_folder"
+if [[ $EUID -eq 0 && -n ${SUDO_USER:-} && $SUDO_USER != root ]]; then
+  echo "Note: the install folder was recorded as root, where the programs of $SUDO_USER" \
+    "do not find it; run this script as $SUDO_USER to record it for them." >&2
+fi

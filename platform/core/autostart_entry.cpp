@@ -14,7 +14,8 @@ namespace kvtu::autostart {
 namespace {
 
 // The path as one quoted argument of an Exec line: inside the quotes ", `, $ and \ take a
-// backslash; then the line as a whole escapes \ once more, and % is doubled.
+// backslash; then the line as a whole escapes \ once more, writes line breaks and tabs as
+// escapes (a desktop file's values hold no control characters), and % is doubled.
 std::string exec_argument(std::string_view program_path) {
     std::string quoted = "\"";
     for (char c : program_path) {
@@ -32,6 +33,8 @@ std::string exec_argument(std::string_view program_path) {
             line += "\\n";
         } else if (c == '\r') {
             line += "\\r";
+        } else if (c == '\t') {
+            line += "\\t";
         } else {
             line += c;
         }

@@ -9,9 +9,11 @@ namespace kvtu {
 
 namespace {
 
+// A relative HOME would make the store depend on the working folder, and the programs start
+// each other in other folders; the account's own entry is asked then, as when HOME is unset.
 std::filesystem::path home_folder() {
     const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') return home;
+    if (home != nullptr && home[0] == '/') return home;
     const passwd* entry = getpwuid(getuid());
     return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "/";
 }

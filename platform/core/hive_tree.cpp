@@ -14,12 +14,18 @@ bool storable_part(std::string_view part) {
     return part.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
+// The key or value of that name among `items`, or their end.
+template <typename Items>
+auto find_named(Items& items, std::string_view name) {
+    return std::find_if(items.begin(), items.end(),
+                        [&](const auto& item) { return same_name(item.name, name); });
+}
+
 template <typename KeyType>
 KeyType* find_in(KeyType& root, const std::vector<std::string>& path) {
     KeyType* key = &root;
     for (const std::string& part : path) {
-        auto found = std::find_if(key->subkeys.begin(), key->subkeys.end(),
-                                  [&](const Key& subkey) { return same_name(subkey.name, part); });
+        auto found = find_named(key->subkeys, part);
         if (found == key->subkeys.end()) return nullptr;
         key = &*found;
     }
@@ -61,8 +67,7 @@ Key* find_key(Key& root, const std::vector<std::string>& path) {
 Key& make_key(Key& root, const std::vector<std::string>& path) {
     Key* key = &root;
     for (const std::string& part : path) {
-        auto found = std::find_if(key->subkeys.begin(), key->subkeys.end(),
-                                  [&](const Key& subkey) { return same_name(subkey.name, part); });
+        auto found = find_named(key->subkeys, part);
         if (found == key->subkeys.end()) {
             key->subkeys.push_back(Key{part, {}, {}});
             key = &key->subkeys.back();
@@ -74,15 +79,12 @@ Key& make_key(Key& root, const std::vector<std::string>& path) {
 }
 
 const Value* find_value(const Key& key, std::string_view name) {
-    auto found = std::find_if(key.values.begin(), key.values.end(),
-                              [&](const Value& value) { return same_name(value.name, name); });
+    auto found = find_named(key.values, name);
     return found == key.values.end() ? nullptr : &*found;
 }
 
 void set_value(Key& key, Value value) {
-    auto found = std::find_if(key.values.begin(), key.values.end(), [&](const Value& stored) {
-        return same_name(stored.name, value.name);
-    });
+    auto found = find_named(key.values, value.name);
     if (found == key.values.end()) {
         key.values.push_back(std::move(value));
     } else {
@@ -92,8 +94,7 @@ void set_value(Key& key, Value value) {
 }
 
 bool remove_value(Key& key, std::string_view name) {
-    auto found = std::find_if(key.values.begin(), key.values.end(),
-                              [&](const Value& value) { return same_name(value.name, name); });
+    auto found = find_named(key.values, name);
     if (found == key.values.end()) return false;
     key.values.erase(found);
     return true;

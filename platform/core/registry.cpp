@@ -103,7 +103,11 @@ bool Registry::delete_value(std::string_view name) {
     if (!impl_->key) return false;
     auto remove = [&](hive::Key& root) {
         hive::Key* key = hive::find_key(root, *impl_->key);
-        return key != nullptr && hive::remove_value(*key, name);
+        if (key != nullptr && hive::remove_value(*key, name)) return true;
+        // An entry file that outlived its value (a write cut short between the two) must not
+        // keep starting the launcher once the user has turned the log-on start off.
+        if (autostart::mirrored(impl_->key_path, name)) autostart::put_entry(std::nullopt);
+        return false;
     };
     return impl_->update(remove, name, std::nullopt);
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "errors.h"
+#include "hive_file.h"
 #include "registry.h"
 #include "settings_names.h"
 
@@ -19,7 +20,10 @@ int record_install(std::string folder, const std::string& default_skin) {
     while (!folder.empty() && folder.back() == '/') folder.pop_back();
     kvtu::Registry registry;
     if (!registry.open_key(kvtu::settings::launcher_key, true)) {
-        std::fprintf(stderr, "kvtu_settings_tool: the settings store cannot be opened\n");
+        std::fprintf(stderr,
+                     "kvtu_settings_tool: the settings store %s cannot be read, parsed or "
+                     "written; it is left as it is\n",
+                     kvtu::HiveFile().path().c_str());
         return 1;
     }
     registry.write_string(kvtu::settings::installdir, folder);

@@ -49,6 +49,16 @@ TEST(AutostartEntry, TheRunValueAndItsEntryFileComeAndGoTogether) {
     EXPECT_FALSE(registry.delete_value(settings::autostart_value));
 }
 
+TEST(AutostartEntry, DeletingTheMissingValueRemovesAnEntryFileLeftWithoutIt) {
+    kvtu::test::put_file(entry_file(), "[Desktop Entry]\nType=Application\nName=x\nExec=/x\n");
+    Registry registry;
+    ASSERT_TRUE(registry.open_key(settings::run_key, true));
+    std::string hive_before = file_bytes(kvtu::test::hive_path());
+    EXPECT_FALSE(registry.delete_value(settings::autostart_value));
+    EXPECT_FALSE(std::filesystem::exists(entry_file()));
+    EXPECT_EQ(file_bytes(kvtu::test::hive_path()), hive_before);
+}
+
 TEST(AutostartEntry, OnlyTheLaunchersValueUnderTheRunKeyIsMirrored) {
     Registry launcher;
     ASSERT_TRUE(launcher.open_key(settings::launcher_key, true));
@@ -65,6 +75,8 @@ TEST(AutostartEntry, ThePathIsOneArgumentWhateverItHolds) {
     ASSERT_TRUE(registry.open_key(settings::run_key, true));
     registry.write_string(settings::autostart_value, "/my games/100% \"$x\" `y`\\kvt_vavaver");
     EXPECT_EQ(exec_line(), "\"/my games/100%% \\\\\"\\\\$x\\\\\" \\\\`y\\\\`\\\\\\\\kvt_vavaver\"");
+    registry.write_string(settings::autostart_value, "/tab\there/new\nline/kvt_vavaver");
+    EXPECT_EQ(exec_line(), "\"/tab\\there/new\\nline/kvt_vavaver\"");
 }
 
 // Files may not grow past a limit that the small entry file fits in and the hive does not.

@@ -59,12 +59,9 @@ TEST(CorruptHive, AHiveSpoiledWhileAKeyIsOpenIsNotOverwritten) {
     ASSERT_TRUE(registry.open_key(settings::launcher_key, false));
     std::string spoiled = good_hive.substr(0, good_hive.size() - 6);
     kvtu::test::put_hive(spoiled);
-    try {
-        registry.write_string(settings::style, "other");
-        FAIL() << "no error raised";
-    } catch (const kvtu::RegistryError& error) {
-        EXPECT_STREQ(error.what(), "Failed to set data for 'style'");
-    }
+    EXPECT_EQ(
+        kvtu::test::registry_error_of([&] { registry.write_string(settings::style, "other"); }),
+        "Failed to set data for 'style'");
     EXPECT_FALSE(registry.delete_value(settings::installdir));
     EXPECT_EQ(file_bytes(hive_path()), spoiled);
 }

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/core/errors.h"
 #include "test_environment.h"
 
 namespace kvtu::test {
@@ -26,6 +27,17 @@ inline void put_file(const std::filesystem::path& path, const std::string& bytes
 
 inline void put_hive(const std::string& bytes) {
     put_file(hive_path(), bytes);
+}
+
+// The message of the registry error that `operation` raises; "no error" when it raises none.
+template <typename Operation>
+std::string registry_error_of(Operation&& operation) {
+    try {
+        operation();
+    } catch (const RegistryError& error) {
+        return error.what();
+    }
+    return "no error";
 }
 
 }  // namespace kvtu::test

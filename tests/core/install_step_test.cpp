@@ -14,11 +14,13 @@ namespace {
 namespace fs = std::filesystem;
 namespace settings = kvtu::settings;
 
-// The install script run against this build, into `folder`, with the sandbox's store.
-int run_install(const std::string& folder) {
-    std::string command = "'" + (kvtu::test::source_dir() / "scripts" / "install.sh").string() +
-                          "' '" + folder + "' '" + kvtu::test::binary_dir().string() +
-                          "' >/dev/null";
+// The install script run against a build (this one unless named), into `folder`, with the
+// sandbox's store; `shell_prefix` goes in front of the command (a cd, variables).
+int run_install(const std::string& folder, const std::string& build = kvtu::test::binary_dir(),
+                const std::string& shell_prefix = "") {
+    std::string command = shell_prefix + "'" +
+                          (kvtu::test::source_dir() / "scripts" / "install.sh").string() + "' '" +
+                          folder + "' '" + build + "' >/dev/null 2>&1";
     return std::system(command.c_str());
 }
 
@@ -59,6 +61,38 @@ TEST(InstallStep, InstallsTheLayoutAndRecordsTheFolder) {
     EXPECT_TRUE(executable(second / "kvt_vavaver"));
     EXPECT_EQ(stored(settings::installdir), fs::canonical(second).string());
     EXPECT_EQ(stored(settings::style), "chosen");
+}
+
+TEST(InstallStep, InstallingAgainKeepsTheUsersServerList) {
+    const fs::path folder = kvtu::test::install_dir();
+    ASSERT_EQ(run_install(folder.string()), 0);
+    kvtu::test::put_file(folder / "dta" / "serverlist.dat", "10.0.0.7:2302\n");
+    ASSERT_EQ(run_install(folder.string()), 0);
+    EXPECT_EQ(kvtu::test::file_bytes(folder / "dta" / "serverlist.dat"), "10.0.0.7:2302\n");
+}
+
+TEST(InstallStep, ARelativeFolderIsRecordedAsItselfWhateverCdpathSays) {
+    const fs::path sandbox = kvtu::test::sandbox();
+    fs::create_directories(sandbox / "decoy" / "relative");
+    ASSERT_EQ(run_install("relative", kvtu::test::binary_dir(),
+                          "cd '" + sandbox.string() + "' && CDPATH='" +
+                              (sandbox / "decoy").string() + "' "),
+              0);
+    EXPECT_TRUE(executable(sandbox / "relative" / "kvt_vavaver"));
+    EXPECT_EQ(stored(settings::installdir), fs::canonical(sandbox / "relative").string());
+}
+
+TEST(InstallStep, WithoutABuildNothingIsInstalledOrRecorded) {
+    const fs::path folder = kvtu::test::install_dir();
+    EXPECT_NE(run_install(folder.string(), (kvtu::test::sandbox() / "no build").string()), 0);
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_FALSE(fs::exists(kvtu::test::hive_path()));
+}
+
+TEST(InstallStep, AStoreThatCannotBeParsedFailsTheInstallAndIsKept) {
+    kvtu::test::put_hive("not a hive\n");
+    EXPECT_NE(run_install(kvtu::test::install_dir().string()), 0);
+    EXPECT_EQ(kvtu::test::file_bytes(kvtu::test::hive_path()), "not a hive\n");
 }
 
 }  // namespace

@@ -3,16 +3,19 @@
 //   registry_hammer write <value name> <count>
 //     writes the texts "1" .. "<count>" to the value, one write per accessor, as the launcher's
 //     handlers do.
-//   registry_hammer read <stop file> <value name>...
+//   registry_hammer read <ready file> <stop file> <value name>...
 //     until the stop file exists (at most two minutes), reads the hive file and parses it, and
-//     reads each value through the store; every value's number may only grow. Prints the
-//     number of rounds; exits 1 at the first torn file or a value that went back.
+//     reads each value through the store; every value's number may only grow. Creates the
+//     ready file after its first round, so that the writers can be started against a running
+//     reader. Prints the number of rounds; exits 1 at the first torn file or a value that went
+//     back.
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -38,7 +41,8 @@ int write_values(const std::string& name, int count) {
     return 0;
 }
 
-int read_values(const std::filesystem::path& stop_file, const std::vector<std::string>& names) {
+int read_values(const std::filesystem::path& ready_file, const std::filesystem::path& stop_file,
+                const std::vector<std::string>& names) {
     const std::filesystem::path hive = kvtu::HiveFile().path();
     const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(2);
     std::map<std::string, long> last_seen;
@@ -65,7 +69,7 @@ int read_values(const std::filesystem::path& stop_file, const std::vector<std::s
             }
             last_seen[name] = number;
         }
-        ++rounds;
+        if (++rounds == 1) std::ofstream(ready_file) << "ready";
     }
     std::printf("%ld\n", rounds);
     return 0;
@@ -77,10 +81,11 @@ int main(int argc, char** argv) {
     try {
         std::string mode = argc > 1 ? argv[1] : "";
         if (mode == "write" && argc == 4) return write_values(argv[2], std::atoi(argv[3]));
-        if (mode == "read" && argc >= 4) {
-            return read_values(argv[2], std::vector<std::string>(argv + 3, argv + argc));
+        if (mode == "read" && argc >= 5) {
+            return read_values(argv[2], argv[3], std::vector<std::string>(argv + 4, argv + argc));
         }
-        std::fprintf(stderr, "usage: registry_hammer write <name> <count> | read <stop> <names>\n");
+        std::fprintf(stderr,
+                     "usage: registry_hammer write <name> <count> | read <ready> <stop> <names>\n");
         return 2;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "registry_hammer: %s\n", error.what());

@@ -43,17 +43,20 @@ Child spawn(const std::vector<std::string>& arguments, const std::filesystem::pa
     return child;
 }
 
+// Whether the child has ended (or never started); does not wait.
+bool ended(Child& child) {
+    if (!child.done && child.pid > 0) {
+        child.done = waitpid(child.pid, &child.status, WNOHANG) == child.pid;
+    }
+    return child.done || child.pid <= 0;
+}
+
 // Waits for every child until the deadline; kills those still running then.
 bool wait_all(std::vector<Child*> children, std::chrono::steady_clock::duration limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
         bool all_done = true;
-        for (Child* child : children) {
-            if (!child->done && child->pid > 0) {
-                child->done = waitpid(child->pid, &child->status, WNOHANG) == child->pid;
-            }
-            all_done = all_done && (child->done || child->pid <= 0);
-        }
+        for (Child* child : children) all_done = ended(*child) && all_done;
         if (all_done) return true;
         if (std::chrono::steady_clock::now() > deadline) break;
         std::this_thread::sleep_for(10ms);
@@ -80,10 +83,21 @@ TEST(SettingsStoreReliability, ConcurrentWritersLoseNothingAndReadersNeverSeeATo
     }
     const std::filesystem::path sandbox = kvtu::test::sandbox();
     const std::filesystem::path stop_file = sandbox / "stop";
+    const std::filesystem::path ready_file = sandbox / "ready";
 
-    std::vector<std::string> reader_arguments = {"read", stop_file.string()};
+    std::vector<std::string> reader_arguments = {"read", ready_file.string(), stop_file.string()};
     reader_arguments.insert(reader_arguments.end(), names.begin(), names.end());
     Child reader = spawn(reader_arguments, sandbox / "reader.out");
+    // The writers start only once the reader is reading, however slowly the processes start.
+    const auto ready_deadline = std::chrono::steady_clock::now() + 20s;
+    while (!std::filesystem::exists(ready_file) && !ended(reader) &&
+           std::chrono::steady_clock::now() < ready_deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    if (!std::filesystem::exists(ready_file)) {
+        wait_all({&reader}, 0s);
+        FAIL() << "the reader did not start reading";
+    }
     std::vector<Child> writers;
     for (const std::string& name : names) {
         writers.push_back(
@@ -91,7 +105,7 @@ TEST(SettingsStoreReliability, ConcurrentWritersLoseNothingAndReadersNeverSeeATo
     }
     std::vector<Child*> writer_pointers;
     for (Child& writer : writers) writer_pointers.push_back(&writer);
-    bool writers_finished = wait_all(writer_pointers, 100s);
+    bool writers_finished = wait_all(writer_pointers, 80s);
     std::ofstream(stop_file) << "stop";
     bool reader_finished = wait_all({&reader}, 10s);
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <utility>
 
 #include "hive_test_files.h"
 #include "platform/core/errors.h"
@@ -17,6 +18,7 @@ namespace settings = kvtu::settings;
 using kvtu::test::file_bytes;
 using kvtu::test::hive_path;
 using kvtu::test::put_hive;
+using kvtu::test::registry_error_of;
 
 const std::string launcher_key_line = "[HKEY_CURRENT_USER\\Software\\Zelvane\\KVTU Vavaver]\n";
 
@@ -27,21 +29,11 @@ std::string hive_with_launcher_values(const std::string& value_lines) {
 std::string message_of_read(const std::string& name) {
     Registry registry;
     EXPECT_TRUE(registry.open_key(settings::launcher_key, true));
-    try {
-        registry.read_string(name);
-    } catch (const kvtu::RegistryError& error) {
-        return error.what();
-    }
-    return "no error";
+    return registry_error_of([&] { registry.read_string(name); });
 }
 
 std::string message_of_write(Registry& registry, const std::string& name) {
-    try {
-        registry.write_string(name, "x");
-    } catch (const kvtu::RegistryError& error) {
-        return error.what();
-    }
-    return "no error";
+    return registry_error_of([&] { registry.write_string(name, "x"); });
 }
 
 TEST(SettingsStore, FirstOpenCreatesTheKeyAndEveryReadIsEmpty) {
@@ -106,6 +98,35 @@ TEST(SettingsStore, OnlyTheExactLowerCaseYesIsOn) {
     EXPECT_TRUE(kvtu::flag_on(registry.read_string("expand")));
 }
 
+TEST(SettingsStore, TextsReadUpToTheirFirstNulAsStoredWithoutExpansion) {
+    put_hive(
+        hive_with_launcher_values("\"sz\"=hex(1):61,00,62,00\n"
+                                  "\"path\"=hex(2):25,48,4f,4d,45,25,2f,78,00,74,00\n"
+                                  "\"unterminated\"=hex(1):61,62\n"
+                                  "\"no data\"=hex(1):\n"));
+    Registry registry;
+    ASSERT_TRUE(registry.open_key(settings::launcher_key, false));
+    EXPECT_EQ(registry.read_string("sz"), "a");
+    EXPECT_EQ(registry.read_string("path"), "%HOME%/x");
+    EXPECT_EQ(registry.read_string("unterminated"), "ab");
+    EXPECT_EQ(registry.read_string("no data"), "");
+}
+
+TEST(SettingsStore, TheStoresFilesArePrivateWhateverTheUmask) {
+    mode_t saved_umask = umask(0);
+    Registry registry;
+    ASSERT_TRUE(registry.open_key(settings::launcher_key, true));
+    registry.write_string(settings::ftp_pass, "secret");
+    for (const auto& [path, mode] :
+         {std::pair{hive_path(), 0600u}, std::pair{hive_path().parent_path(), 0700u},
+          std::pair{std::filesystem::path(hive_path().string() + ".lock"), 0600u}}) {
+        struct stat status {};
+        ASSERT_EQ(stat(path.c_str(), &status), 0) << path;
+        EXPECT_EQ(status.st_mode & 0777, mode) << path;
+    }
+    umask(saved_umask);
+}
+
 TEST(SettingsStore, ValuesOfOtherKindsRaiseInvalidDataType) {
     put_hive(hive_with_launcher_values(
         "\"nosplash\"=dword:00000001\n\"windowed\"=hex:79,65,73\n\"twomon\"=hex(7):79,00,00\n"));
@@ -134,12 +155,8 @@ TEST(SettingsStore, AHiveThatBecomesUnreadableAfterTheOpenFailsReads) {
     ASSERT_TRUE(registry.open_key(settings::launcher_key, true));
     registry.write_string(settings::style, "default");
     put_hive("garbage\n");
-    try {
-        registry.read_string(settings::style);
-        FAIL() << "no error raised";
-    } catch (const kvtu::RegistryError& error) {
-        EXPECT_STREQ(error.what(), "Failed to get data for 'style'");
-    }
+    EXPECT_EQ(registry_error_of([&] { registry.read_string(settings::style); }),
+              "Failed to get data for 'style'");
 }
 
 TEST(SettingsStore, DeletingRemovesTheValueAndAMissingValueIsNoError) {
