@@ -120,6 +120,15 @@ TEST(UdpClient, WaitWithoutLimitTakesADatagramAlreadyWaiting) {
     EXPECT_EQ(client.receive_text(), "queued");
 }
 
+TEST(UdpClient, BroadcastIsSwitchedOff) {
+    // The loopback broadcast address keeps the datagram on this machine, should it leave.
+    UdpClient client;
+    client.set_host("127.255.255.255");
+    client.set_port(FakeGameServer::unused_port());
+    EXPECT_EQ(socket_error_of(client, [](UdpClient& c) { c.send_text("\\status\\"); }),
+              socket_error_text(EACCES));
+}
+
 TEST(UdpClient, PortOutsideTheSixteenBitRangeIsRefusedNotCut) {
     FakeGameServer server;
     UdpClient client;
