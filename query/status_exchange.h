@@ -32,7 +32,7 @@ std::optional<std::string_view> world_name(std::string_view code);
 
 // Receives the decoded texts in the order of the decode; a rule that gives no text calls nothing.
 class SummaryWriter {
-public:
+  public:
     virtual ~SummaryWriter() = default;
     virtual void mission(const std::string& text) = 0;
     virtual void players(const std::string& text) = 0;
@@ -64,7 +64,7 @@ enum Slot : std::size_t {
 // Writes the decoded texts into the slots of the reference layout; the array must hold at least
 // server_info_slots elements.
 class SlotWriter : public SummaryWriter {
-public:
+  public:
     explicit SlotWriter(TStringDynArray& info) : info_(info) {}
     void mission(const std::string& text) override;
     void players(const std::string& text) override;
@@ -74,7 +74,7 @@ public:
     void state_text(std::string_view text) override;
     void world_name(std::string_view text) override;
 
-private:
+  private:
     TStringDynArray& info_;
 };
 

@@ -9,7 +9,7 @@
 namespace kvtu::net {
 
 class UdpClient {
-public:
+  public:
     // The bounded wait for a reply, the same for every form of the exchange.
     static constexpr int default_receive_timeout_ms = 2000;
     static constexpr std::size_t buffer_size = 8192;
@@ -43,7 +43,7 @@ public:
     // The local port the system gave the socket (0 while inactive or before the first send).
     int local_port() const;
 
-private:
+  private:
     std::string host_;
     int port_ = 0;
     int socket_ = -1;

@@ -21,6 +21,8 @@ struct kvtu_component {
 
 /* kvtuquery: returns 0 on a normal return; on an error returns 1 and sets *error to its message
    (a shared-heap string the caller releases), the result keeping what was written before the error.
+   Like *result, *error must be NULL or hold a shared-heap string when the call begins: an error
+   releases what it held.
  */
 int32_t recieveserverinfo(kvtu_component* owner, const char* address_part1,
                           kvtu_string address_part2, kvtu_string_array* result, kvtu_string* error);

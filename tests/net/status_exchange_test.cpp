@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "fake_game_server.h"
 #include "platform/core/errors.h"
@@ -21,21 +24,27 @@ using kvtu::query::request_status;
 using kvtu::test::FakeGameServer;
 using kvtu::test::StatusReply;
 
-constexpr int short_wait_ms = 200;
+// The wait of a query that expects a datagram ends as soon as it is there, so it is long: a
+// busy machine must not turn a late thread switch into a missing reply. Only a query that
+// expects silence waits briefly.
+constexpr int reply_wait_ms = 5000;
+constexpr int silence_wait_ms = 200;
 
 // One query as the programs run it: exchange, test, decode into a fresh reference record.
 struct Query {
+    std::string reply;
     bool valid = false;
     TStringDynArray info = TStringDynArray(kvtu::query::server_info_slots);
 };
 
-Query run_query(UdpClient& client, const FakeGameServer& server) {
+Query run_query(UdpClient& client, const FakeGameServer& server, int wait_ms = reply_wait_ms) {
     Query query;
-    const std::string reply = request_status(client, "127.0.0.1", server.port());
-    query.valid = kvtu::query::reply_valid(reply);
+    client.set_receive_timeout(wait_ms);
+    query.reply = request_status(client, "127.0.0.1", server.port());
+    query.valid = kvtu::query::reply_valid(query.reply);
     if (query.valid) {
         kvtu::query::SlotWriter writer(query.info);
-        kvtu::query::decode_reply(kvtu::query::reply_parts(reply), writer);
+        kvtu::query::decode_reply(kvtu::query::reply_parts(query.reply), writer);
     }
     return query;
 }
@@ -44,7 +53,6 @@ TEST(StatusExchange, ValidReplyIsDecodedAfterExactlyOneRequest) {
     FakeGameServer server;
     server.script({{StatusReply().set(8, "Kvtu Dedicated").set(36, "1").text()}});
     UdpClient client;
-    client.set_receive_timeout(short_wait_ms);
     const Query query = run_query(client, server);
     ASSERT_TRUE(query.valid);
     EXPECT_EQ(query.info, (TStringDynArray{"", "Ambush", "3/16", "1.96", "Kvtu Dedicated",
@@ -57,13 +65,20 @@ TEST(StatusExchange, ValidReplyIsDecodedAfterExactlyOneRequest) {
 
 TEST(StatusExchange, ShortOrSilentOrWronglyMarkedRepliesAreRefused) {
     FakeGameServer server;
-    server.script({{"\\gamena"}, {}, {"\\GAMENAME\\kvtu\\gamever\\1.96"}});
+    const std::string short_reply = "\\gamena";
+    const std::string wrong_case = "\\GAMENAME\\kvtu\\gamever\\1.96";
+    server.script({{short_reply}, {}, {wrong_case}});
     UdpClient client;
-    client.set_receive_timeout(short_wait_ms);
-    for (int i = 0; i < 3; ++i) {
-        const Query query = run_query(client, server);
-        EXPECT_FALSE(query.valid) << "query " << i;
-        EXPECT_EQ(query.info, TStringDynArray(8)) << "query " << i;
+    const std::vector<std::pair<Query, std::string>> queries = {
+        {run_query(client, server), short_reply},
+        {run_query(client, server, silence_wait_ms), ""},
+        {run_query(client, server), wrong_case},
+    };
+    for (const auto& [query, reply] : queries) {
+        // The datagram did arrive; it is the test that refuses it.
+        EXPECT_EQ(query.reply, reply);
+        EXPECT_FALSE(query.valid) << reply;
+        EXPECT_EQ(query.info, TStringDynArray(8)) << reply;
     }
 }
 
@@ -71,7 +86,7 @@ TEST(StatusExchange, ValidReplyWithTooFewPartsFailsWithTheRangeError) {
     FakeGameServer server;
     server.script({{StatusReply().keep(38).text()}});
     UdpClient client;
-    client.set_receive_timeout(short_wait_ms);
+    client.set_receive_timeout(reply_wait_ms);
     TStringDynArray info(kvtu::query::server_info_slots);
     kvtu::query::SlotWriter writer(info);
     const std::string reply = request_status(client, "127.0.0.1", server.port());
@@ -88,7 +103,6 @@ TEST(StatusExchange, OversizedReplyIsASocketErrorAndIsNotLeftForTheNextQuery) {
     oversized.resize(9000, 'x');
     server.script({{oversized}, {StatusReply().set(4, "2.00").text()}});
     UdpClient client;
-    client.set_receive_timeout(short_wait_ms);
     try {
         run_query(client, server);
         ADD_FAILURE() << "no socket error";
@@ -105,9 +119,8 @@ TEST(StatusExchange, LateReplyIsTakenByTheNextQueryWhicheverServerItAddresses) {
     FakeGameServer slow;
     FakeGameServer silent;
     UdpClient client;
-    client.set_receive_timeout(short_wait_ms);
 
-    EXPECT_FALSE(run_query(client, slow).valid);
+    EXPECT_FALSE(run_query(client, slow, silence_wait_ms).valid);
     ASSERT_TRUE(slow.wait_for_requests(1));
     slow.send_to_last_sender(StatusReply().set(8, "Slow host").text());
 
@@ -122,17 +135,18 @@ TEST(StatusExchange, SecondDatagramOfOneAnswerIsTheNextQuerysReply) {
     server.script(
         {{StatusReply().set(8, "First").text(), StatusReply().set(8, "Second").text()}, {}});
     UdpClient client;
-    client.set_receive_timeout(short_wait_ms);
     EXPECT_EQ(run_query(client, server).info[4], "First");
     EXPECT_EQ(run_query(client, server).info[4], "Second");
-    const Query third = run_query(client, server);
+    const Query third = run_query(client, server, silence_wait_ms);
     EXPECT_FALSE(third.valid);
     EXPECT_TRUE(server.wait_for_requests(3));
 }
 
 TEST(StatusExchange, UnresolvableHostEndsTheExchangeWithASocketError) {
+    // A name server that drops queries would otherwise hold the look-up for the resolver's
+    // default of several seconds per try and server; one short try gives the same error.
+    setenv("RES_OPTIONS", "timeout:1 attempts:1", 1);
     UdpClient client;
-    client.set_receive_timeout(short_wait_ms);
     try {
         request_status(client, "kvtu-game-server.invalid", 2303);
         FAIL() << "no socket error";

@@ -14,13 +14,16 @@ namespace {
 using kvtu::net::UdpClient;
 using kvtu::test::FakeGameServer;
 
-constexpr int short_wait_ms = 200;
+// A wait that ends as soon as the expected datagram is there; long, so that a busy machine
+// cannot turn a late thread switch into a missing reply.
+constexpr int reply_wait_ms = 5000;
+// Where silence is expected, the wait is short so that the case ends quickly.
+constexpr int silence_wait_ms = 200;
 
-// A client aimed at the server, with a short wait so that silent cases end quickly.
 void aim(UdpClient& client, const FakeGameServer& server, const std::string& host = "127.0.0.1") {
     client.set_host(host);
     client.set_port(server.port());
-    client.set_receive_timeout(short_wait_ms);
+    client.set_receive_timeout(reply_wait_ms);
 }
 
 std::string socket_error_of(UdpClient& client, void (*operation)(UdpClient&)) {
@@ -101,7 +104,7 @@ TEST(UdpClient, ClosedPortShowsAsAnExpiredWait) {
     UdpClient client;
     client.set_host("127.0.0.1");
     client.set_port(FakeGameServer::unused_port());
-    client.set_receive_timeout(short_wait_ms);
+    client.set_receive_timeout(silence_wait_ms);
     client.send_text("anyone?");
     EXPECT_EQ(client.receive_text(), "");
 }
@@ -115,6 +118,15 @@ TEST(UdpClient, WaitWithoutLimitTakesADatagramAlreadyWaiting) {
     ASSERT_TRUE(server.wait_for_requests(1));
     client.set_receive_timeout(-1);
     EXPECT_EQ(client.receive_text(), "queued");
+}
+
+TEST(UdpClient, BroadcastIsSwitchedOff) {
+    // The loopback broadcast address keeps the datagram on this machine, should it leave.
+    UdpClient client;
+    client.set_host("127.255.255.255");
+    client.set_port(FakeGameServer::unused_port());
+    EXPECT_EQ(socket_error_of(client, [](UdpClient& c) { c.send_text("\\status\\"); }),
+              socket_error_text(EACCES));
 }
 
 TEST(UdpClient, PortOutsideTheSixteenBitRangeIsRefusedNotCut) {

@@ -1,5 +1,5 @@
 # Checks a shared library's dynamic section: exactly the expected exported symbols, the expected
-# needed library, and no search path into the build tree.
+# needed library, no Qt library among the needed ones, and no search path into the build tree.
 #   -D LIBRARY=<file> -D EXPORTS=<a;b;...> [-D NEEDED=<soname>]
 execute_process(COMMAND nm -D --defined-only ${LIBRARY}
   OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
@@ -25,6 +25,9 @@ if(NOT status EQUAL 0)
 endif()
 if(DEFINED NEEDED AND NOT dynamic MATCHES "\\(NEEDED\\)[^\n]*\\[${NEEDED}\\]")
   message(FATAL_ERROR "${LIBRARY} does not need ${NEEDED}:\n${dynamic}")
+endif()
+if(dynamic MATCHES "\\(NEEDED\\)[^\n]*\\[libQt")
+  message(FATAL_ERROR "${LIBRARY} needs Qt:\n${dynamic}")
 endif()
 if(dynamic MATCHES "\\((RPATH|RUNPATH)\\)")
   message(FATAL_ERROR "${LIBRARY} carries a library search path:\n${dynamic}")

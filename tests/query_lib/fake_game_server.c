@@ -1,16 +1,53 @@
 #include "fake_game_server.h"
 
 #include <arpa/inet.h>
+#include <errno.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 enum { request_wait_ms = 10000, game_port = 2303 };
 
 static const char status_request[] = "\\status\\";
+
+bool fake_server_lock_port(int wait_ms) {
+    static const char lock_path[] = "/tmp/kvtu-test-udp-2303.lock";
+    /* Opened without O_CREAT first: with fs.protected_regular, creating-or-opening a file that
+       another user made in /tmp is refused even when it exists. */
+    int lock = open(lock_path, O_RDONLY | O_CLOEXEC);
+    if (lock < 0 && errno == ENOENT) {
+        lock = open(lock_path, O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+        /* Any user's run may take it next. */
+        if (lock >= 0) fchmod(lock, 0666);
+    }
+    if (lock < 0) {
+        /* Without the lock only this run's own ordering is left; that is no reason to fail. */
+        perror("fake server: open /tmp/kvtu-test-udp-2303.lock, going on without it");
+        return true;
+    }
+    enum { step_ms = 50 };
+    for (int waited = 0; flock(lock, LOCK_EX | LOCK_NB) != 0; waited += step_ms) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            perror("fake server: lock of port 2303, going on without it");
+            close(lock);
+            return true;
+        }
+        if (waited >= wait_ms) {
+            fprintf(stderr, "fake server: another test run held port 2303 for %d ms\n", wait_ms);
+            close(lock);
+            return false;
+        }
+        poll(NULL, 0, step_ms);
+    }
+    /* Held, on purpose, until the process ends. */
+    return true;
+}
 
 void fake_server_add_reply(fake_game_server* server, const char* bytes, size_t length) {
     if (server->reply_count >= fake_server_max_replies || length > fake_server_max_reply) {

@@ -21,6 +21,11 @@ typedef struct fake_game_server {
     unsigned short client_ports[fake_server_max_replies];
 } fake_game_server;
 
+/* Takes the machine-wide lock of the fixed port for the rest of the process, waiting at most
+   `wait_ms`; false when another run held it all that time. CTest's resource lock orders the cases
+   of one run only, while other runs on the same machine (another build folder or checkout) use the
+   port too. */
+bool fake_server_lock_port(int wait_ms);
 /* Scripts the next reply (bytes, embedded NULs allowed). */
 void fake_server_add_reply(fake_game_server* server, const char* bytes, size_t length);
 /* Binds the port and starts answering; false when the port cannot be bound. */
