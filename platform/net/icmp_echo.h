@@ -17,7 +17,7 @@ struct EchoReply {
 };
 
 class IcmpEcho {
-public:
+  public:
     // The component's own default wait; the browser sets 2000 ms.
     static constexpr int default_receive_timeout_ms = 5000;
 
@@ -36,10 +36,11 @@ public:
     // SocketError instead of calling the handler.
     void ping();
 
-private:
+  private:
     std::string host_;
     int port_ = 0;
     int receive_timeout_ = default_receive_timeout_ms;
+    std::uint16_t identifier_ = 0;  // chosen at the first echo, distinct per echo object
     std::uint16_t sequence_ = 0;
 };
 

@@ -1,10 +1,8 @@
 #include "platform/net/udp_client.h"
 
 #include <arpa/inet.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -13,49 +11,9 @@
 #include <chrono>
 
 #include "platform/core/errors.h"
+#include "platform/net/resolver.h"
 
 namespace kvtu::net {
-
-namespace {
-
-// The resolver reports its own codes, not errno values. A socket error carries a system error
-// number, so each failure is mapped to the errno whose text says best what went wrong: a name
-// without an IPv4 address reads "No such device or address" (ENXIO), a resolver that could not
-// be reached for now "Resource temporarily unavailable" (EAGAIN), and a failure of the system
-// underneath keeps its own errno.
-int resolver_errno(int code) {
-    switch (code) {
-        case EAI_SYSTEM:
-            return errno != 0 ? errno : EIO;
-        case EAI_AGAIN:
-            return EAGAIN;
-        case EAI_MEMORY:
-            return ENOMEM;
-        default:
-            return ENXIO;
-    }
-}
-
-in_addr resolve(const std::string& host) {
-    in_addr address{};
-    if (inet_pton(AF_INET, host.c_str(), &address) == 1) return address;
-    if (strcasecmp(host.c_str(), "localhost") == 0) {
-        address.s_addr = htonl(INADDR_LOOPBACK);
-        return address;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_DGRAM;
-    addrinfo* found = nullptr;
-    errno = 0;
-    const int code = getaddrinfo(host.c_str(), nullptr, &hints, &found);
-    if (code != 0 || found == nullptr) throw_socket_error(resolver_errno(code));
-    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-    freeaddrinfo(found);
-    return address;
-}
-
-}  // namespace
 
 UdpClient::UdpClient() = default;
 
@@ -100,7 +58,7 @@ void UdpClient::send_text(const std::string& text) {
     sockaddr_in destination{};
     destination.sin_family = AF_INET;
     destination.sin_port = htons(static_cast<std::uint16_t>(port_));
-    destination.sin_addr = resolve(host_);
+    destination.sin_addr = resolve_host(host_);
     const ssize_t sent =
         sendto(socket_, text.data(), text.size(), 0,
                reinterpret_cast<const sockaddr*>(&destination), sizeof destination);

@@ -1,0 +1,203 @@
+#include "platform/net/icmp_echo.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <net/if.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/core/errors.h"
+
+namespace {
+
+using kvtu::net::EchoReply;
+using kvtu::net::EchoStatus;
+using kvtu::net::IcmpEcho;
+
+int open_descriptors() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/fd")) {
+        ++count;
+    }
+    return count;
+}
+
+struct Recorded {
+    std::vector<EchoReply> replies;
+    std::vector<int> descriptors_at_call;
+};
+
+void record_into(IcmpEcho& echo, Recorded& recorded) {
+    echo.on_reply = [&recorded](const EchoReply& reply) {
+        recorded.replies.push_back(reply);
+        recorded.descriptors_at_call.push_back(open_descriptors());
+    };
+}
+
+TEST(IcmpEcho, StartsWithTheComponentsDefaults) {
+    IcmpEcho echo;
+    EXPECT_EQ(echo.receive_timeout(), 5000);
+    EXPECT_EQ(echo.port(), 0);
+    echo.set_port(2303);
+    echo.set_receive_timeout(2000);
+    echo.set_host("LocalHost");
+    EXPECT_EQ(echo.port(), 2303);
+    EXPECT_EQ(echo.receive_timeout(), 2000);
+    EXPECT_EQ(echo.host(), "LocalHost");
+}
+
+TEST(IcmpEcho, LoopbackAnswersEveryEchoWithTheHandlerCalledOnceAfterTheSocketIsClosed) {
+    IcmpEcho echo;
+    Recorded recorded;
+    record_into(echo, recorded);
+    const int before = open_descriptors();
+    for (const char* host : {"127.0.0.1", "localhost", "LOCALHOST", "127.0.0.1"}) {
+        echo.set_host(host);
+        echo.ping();
+    }
+    ASSERT_EQ(recorded.replies.size(), 4u);
+    for (std::size_t i = 0; i < recorded.replies.size(); ++i) {
+        EXPECT_EQ(recorded.replies[i].status, EchoStatus::echo_reply) << i;
+        // Well inside the time-out: it ended with the answer, not with the wait.
+        EXPECT_LT(recorded.replies[i].ms_time, 5000u) << i;
+        EXPECT_EQ(recorded.descriptors_at_call[i], before) << i;
+    }
+    EXPECT_EQ(open_descriptors(), before);
+}
+
+TEST(IcmpEcho, EchoWithoutHandlerStillWorks) {
+    IcmpEcho echo;
+    echo.set_host("127.0.0.1");
+    echo.ping();
+}
+
+TEST(IcmpEcho, UnresolvableHostRaisesASocketErrorWithoutHandlerCall) {
+    setenv("RES_OPTIONS", "timeout:1 attempts:1", 1);
+    IcmpEcho echo;
+    Recorded recorded;
+    record_into(echo, recorded);
+    const int before = open_descriptors();
+    echo.set_host("kvtu-ping-target.invalid");
+    try {
+        echo.ping();
+        FAIL() << "no socket error";
+    } catch (const kvtu::SocketError& error) {
+        const std::string message = error.what();
+        EXPECT_EQ(message.rfind("Socket Error # ", 0), 0u) << message;
+        EXPECT_NE(message.find('\n'), std::string::npos) << message;
+    }
+    EXPECT_TRUE(recorded.replies.empty());
+    EXPECT_EQ(open_descriptors(), before);
+    // An empty host is no host either.
+    echo.set_host("");
+    EXPECT_THROW(echo.ping(), kvtu::SocketError);
+    EXPECT_TRUE(recorded.replies.empty());
+}
+
+// What an echo inside a network namespace of its own gave, reported by the child that ran it.
+struct IsolatedOutcome {
+    bool isolated = false;  // false: this system gives no namespace, and nothing ran
+    int status = -1;
+    std::uint32_t ms_time = 0;
+    int calls = 0;
+    bool raised = false;
+};
+
+bool write_setting(const char* path, const char* value) {
+    std::ofstream file(path);
+    file << value;
+    file.flush();
+    return static_cast<bool>(file);
+}
+
+bool loopback_up() {
+    const int handle = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (handle < 0) return false;
+    ifreq request{};
+    std::strcpy(request.ifr_name, "lo");
+    bool done = ioctl(handle, SIOCGIFFLAGS, &request) == 0;
+    request.ifr_flags = static_cast<short>(request.ifr_flags | IFF_UP);
+    done = done && ioctl(handle, SIOCSIFFLAGS, &request) == 0;
+    close(handle);
+    return done;
+}
+
+// Pings 127.0.0.1 from a child process in a network namespace of its own, so that its
+// settings (an echo that is never answered, datagram ping sockets for our group or not) touch
+// nothing but that child's loopback. Needs the right to make namespaces, which root has.
+IsolatedOutcome ping_in_own_namespace(bool answer_echoes, bool datagram_sockets, int timeout_ms) {
+    int channel[2];
+    if (pipe2(channel, O_CLOEXEC) != 0) return {};
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        IsolatedOutcome outcome;
+        if (unshare(CLONE_NEWNET) == 0 && loopback_up() &&
+            write_setting("/proc/sys/net/ipv4/icmp_echo_ignore_all", answer_echoes ? "0" : "1") &&
+            write_setting("/proc/sys/net/ipv4/ping_group_range",
+                          datagram_sockets ? "0 2147483647" : "1 0")) {
+            outcome.isolated = true;
+            IcmpEcho echo;
+            echo.set_host("127.0.0.1");
+            echo.set_receive_timeout(timeout_ms);
+            echo.on_reply = [&outcome](const EchoReply& reply) {
+                outcome.status = static_cast<int>(reply.status);
+                outcome.ms_time = reply.ms_time;
+                ++outcome.calls;
+            };
+            try {
+                echo.ping();
+            } catch (const kvtu::Error&) {
+                outcome.raised = true;
+            }
+        }
+        const bool sent = write(channel[1], &outcome, sizeof outcome) == sizeof outcome;
+        _exit(sent ? 0 : 1);
+    }
+    close(channel[1]);
+    IsolatedOutcome outcome;
+    pollfd waiting{channel[0], POLLIN, 0};
+    if (child > 0 && poll(&waiting, 1, 30000) == 1) {
+        if (read(channel[0], &outcome, sizeof outcome) != sizeof outcome) outcome = {};
+    }
+    close(channel[0]);
+    if (child > 0) {
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    }
+    return outcome;
+}
+
+TEST(IcmpEcho, EchoWithoutAnswerCallsTheHandlerWithTheTimeWaited) {
+    for (const bool datagram_sockets : {false, true}) {
+        const IsolatedOutcome outcome = ping_in_own_namespace(false, datagram_sockets, 300);
+        if (!outcome.isolated) GTEST_SKIP() << "no network namespace of our own here";
+        EXPECT_FALSE(outcome.raised) << datagram_sockets;
+        EXPECT_EQ(outcome.calls, 1) << datagram_sockets;
+        EXPECT_EQ(outcome.status, static_cast<int>(EchoStatus::timed_out)) << datagram_sockets;
+        EXPECT_GE(outcome.ms_time, 300u) << datagram_sockets;
+    }
+}
+
+TEST(IcmpEcho, DatagramPingSocketGetsTheEchoReplyWhereTheSystemAllowsIt) {
+    const IsolatedOutcome outcome = ping_in_own_namespace(true, true, 5000);
+    if (!outcome.isolated) GTEST_SKIP() << "no network namespace of our own here";
+    EXPECT_FALSE(outcome.raised);
+    EXPECT_EQ(outcome.calls, 1);
+    EXPECT_EQ(outcome.status, static_cast<int>(EchoStatus::echo_reply));
+    EXPECT_LT(outcome.ms_time, 5000u);
+}
+
+}  // namespace
