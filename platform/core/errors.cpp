@@ -46,6 +46,16 @@ std::string jpeg_error_message(int message_code) {
 
 std::string out_of_memory_message() { return "Out of memory"; }
 
+std::string already_connected_message() { return "Already connected."; }
+
+std::string not_connected_message() { return "Not connected."; }
+
+std::string destination_file_exists_message() { return "Destination file already exists."; }
+
+std::string cannot_write_file_message(const std::string& path, int error_number) {
+    return "Cannot write file \"" + path + "\". " + system_text(error_number);
+}
+
 void throw_range_error() { throw RangeError(range_check_message()); }
 
 void throw_socket_error(int error_number) {

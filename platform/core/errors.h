@@ -59,6 +59,12 @@ std::string cannot_create_file_message(const std::string& path, int error_number
 std::string jpeg_error_message(int message_code);
 // "Out of memory"
 std::string out_of_memory_message();
+// FTP client: "Already connected.", "Not connected.", "Destination file already exists."
+std::string already_connected_message();
+std::string not_connected_message();
+std::string destination_file_exists_message();
+// "Cannot write file "%s". %s"
+std::string cannot_write_file_message(const std::string& path, int error_number);
 
 [[noreturn]] void throw_range_error();
 [[noreturn]] void throw_socket_error(int error_number);
