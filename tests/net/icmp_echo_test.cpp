@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -106,6 +107,14 @@ TEST(IcmpEcho, UnresolvableHostRaisesASocketErrorWithoutHandlerCall) {
     EXPECT_TRUE(recorded.replies.empty());
 }
 
+// How the child's own network is set up for one echo.
+struct Isolation {
+    bool answer_echoes = true;
+    bool datagram_sockets = false;  // whether our group may open datagram ping sockets
+    bool unprivileged = false;      // run the echo as "nobody", without the right to raw sockets
+    int timeout_ms = 5000;
+};
+
 // What an echo inside a network namespace of its own gave, reported by the child that ran it.
 struct IsolatedOutcome {
     bool isolated = false;  // false: this system gives no namespace, and nothing ran
@@ -113,6 +122,7 @@ struct IsolatedOutcome {
     std::uint32_t ms_time = 0;
     int calls = 0;
     bool raised = false;
+    char message[128] = {};
 };
 
 bool write_setting(const char* path, const char* value) {
@@ -134,24 +144,31 @@ bool loopback_up() {
     return done;
 }
 
+bool isolate(const Isolation& isolation) {
+    constexpr id_t nobody = 65534;
+    return unshare(CLONE_NEWNET) == 0 && loopback_up() &&
+           write_setting("/proc/sys/net/ipv4/icmp_echo_ignore_all",
+                         isolation.answer_echoes ? "0" : "1") &&
+           write_setting("/proc/sys/net/ipv4/ping_group_range",
+                         isolation.datagram_sockets ? "0 2147483647" : "1 0") &&
+           (!isolation.unprivileged || (setgid(nobody) == 0 && setuid(nobody) == 0));
+}
+
 // Pings 127.0.0.1 from a child process in a network namespace of its own, so that its
 // settings (an echo that is never answered, datagram ping sockets for our group or not) touch
 // nothing but that child's loopback. Needs the right to make namespaces, which root has.
-IsolatedOutcome ping_in_own_namespace(bool answer_echoes, bool datagram_sockets, int timeout_ms) {
+IsolatedOutcome ping_in_own_namespace(const Isolation& isolation) {
     int channel[2];
     if (pipe2(channel, O_CLOEXEC) != 0) return {};
     const pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
         IsolatedOutcome outcome;
-        if (unshare(CLONE_NEWNET) == 0 && loopback_up() &&
-            write_setting("/proc/sys/net/ipv4/icmp_echo_ignore_all", answer_echoes ? "0" : "1") &&
-            write_setting("/proc/sys/net/ipv4/ping_group_range",
-                          datagram_sockets ? "0 2147483647" : "1 0")) {
+        if (isolate(isolation)) {
             outcome.isolated = true;
             IcmpEcho echo;
             echo.set_host("127.0.0.1");
-            echo.set_receive_timeout(timeout_ms);
+            echo.set_receive_timeout(isolation.timeout_ms);
             echo.on_reply = [&outcome](const EchoReply& reply) {
                 outcome.status = static_cast<int>(reply.status);
                 outcome.ms_time = reply.ms_time;
@@ -159,8 +176,9 @@ IsolatedOutcome ping_in_own_namespace(bool answer_echoes, bool datagram_sockets,
             };
             try {
                 echo.ping();
-            } catch (const kvtu::Error&) {
+            } catch (const kvtu::Error& error) {
                 outcome.raised = true;
+                std::strncpy(outcome.message, error.what(), sizeof outcome.message - 1);
             }
         }
         const bool sent = write(channel[1], &outcome, sizeof outcome) == sizeof outcome;
@@ -182,7 +200,8 @@ IsolatedOutcome ping_in_own_namespace(bool answer_echoes, bool datagram_sockets,
 
 TEST(IcmpEcho, EchoWithoutAnswerCallsTheHandlerWithTheTimeWaited) {
     for (const bool datagram_sockets : {false, true}) {
-        const IsolatedOutcome outcome = ping_in_own_namespace(false, datagram_sockets, 300);
+        const IsolatedOutcome outcome = ping_in_own_namespace(
+            {.answer_echoes = false, .datagram_sockets = datagram_sockets, .timeout_ms = 300});
         if (!outcome.isolated) GTEST_SKIP() << "no network namespace of our own here";
         EXPECT_FALSE(outcome.raised) << datagram_sockets;
         EXPECT_EQ(outcome.calls, 1) << datagram_sockets;
@@ -192,12 +211,23 @@ TEST(IcmpEcho, EchoWithoutAnswerCallsTheHandlerWithTheTimeWaited) {
 }
 
 TEST(IcmpEcho, DatagramPingSocketGetsTheEchoReplyWhereTheSystemAllowsIt) {
-    const IsolatedOutcome outcome = ping_in_own_namespace(true, true, 5000);
+    const IsolatedOutcome outcome =
+        ping_in_own_namespace({.datagram_sockets = true, .unprivileged = true});
     if (!outcome.isolated) GTEST_SKIP() << "no network namespace of our own here";
-    EXPECT_FALSE(outcome.raised);
+    EXPECT_FALSE(outcome.raised) << outcome.message;
     EXPECT_EQ(outcome.calls, 1);
     EXPECT_EQ(outcome.status, static_cast<int>(EchoStatus::echo_reply));
     EXPECT_LT(outcome.ms_time, 5000u);
+}
+
+TEST(IcmpEcho, NoSocketOfEitherKindRaisesASocketErrorWithoutHandlerCall) {
+    const IsolatedOutcome outcome =
+        ping_in_own_namespace({.datagram_sockets = false, .unprivileged = true});
+    if (!outcome.isolated) GTEST_SKIP() << "no network namespace of our own here";
+    EXPECT_TRUE(outcome.raised);
+    EXPECT_EQ(outcome.calls, 0);
+    EXPECT_EQ(std::string(outcome.message),
+              "Socket Error # " + std::to_string(EPERM) + "\n" + std::strerror(EPERM));
 }
 
 }  // namespace
