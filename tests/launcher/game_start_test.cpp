@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QStyleOptionButton>
 #include <QTest>
 
 #include "../core/hive_test_files.h"
@@ -62,9 +63,16 @@ class GameStartTest : public LauncherTest {
 TEST_F(GameStartTest, LayoutOfTheSwitchRowsModRowAndAddressField) {
     start();
     for (int row = 0; row < 9; ++row) {
+        const QCheckBox& switch_box = box(box_names[row]);
         const int y = row == 8 ? 233 : 57 + 22 * row;
-        EXPECT_EQ(box(box_names[row]).geometry(), QRect(88, y, 12, 12)) << box_names[row];
-        EXPECT_TRUE(box(box_names[row]).text().isEmpty());
+        EXPECT_EQ(switch_box.geometry(), QRect(88, y, 12, 12)) << box_names[row];
+        EXPECT_TRUE(switch_box.text().isEmpty());
+        // The whole indicator, and so the tick, is drawn within the small box.
+        QStyleOptionButton option;
+        option.initFrom(&switch_box);
+        const QRect indicator =
+            switch_box.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, &switch_box);
+        EXPECT_TRUE(switch_box.rect().contains(indicator)) << box_names[row];
     }
     EXPECT_EQ(main_form->findChild<QLabel*>("labal_brisolt")->text(), "brisolt");
     EXPECT_EQ(main_form->findChild<QLabel*>("label_nodmusic")->pos(), QPoint(8, 189));
