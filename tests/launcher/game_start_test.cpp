@@ -46,6 +46,18 @@ class GameStartTest : public LauncherTest {
     static QCheckBox& box(const char* name) { return *main_form->findChild<QCheckBox*>(name); }
     static QLineEdit& field(const char* name) { return *main_form->findChild<QLineEdit*>(name); }
 
+    // With a key that cannot be opened the switch set-up is skipped, boxes still change,
+    // nothing is written, and launch and join neither start nor hide.
+    void expect_store_left_alone() {
+        EXPECT_TRUE(box("no_splash").isChecked());  // the design state stays
+        box("windowed").click();
+        EXPECT_TRUE(box("windowed").isChecked());
+        QTest::keyClicks(&field("startup_mod"), "x");
+        click(picture("img_launch"));
+        click(picture("img_join"));
+        EXPECT_TRUE(main_form->isVisible());
+    }
+
     // What the stand-in game recorded: its arguments and its working folder.
     static std::vector<std::string> started_with(const std::filesystem::path& record) {
         return kvtu::test::wait_for_record(record);
@@ -137,6 +149,29 @@ TEST_F(GameStartTest, StoredSwitchesAreSetAtStartUpAndRunTheirHandlers) {
     EXPECT_EQ(field("startup_mod").text(), "mod1;");
 }
 
+// An unreadable value ends FormCreate at its reading, before the icon; the first unreadable
+// value named shows which is read first.
+TEST_F(GameStartTest, StartUpReadsInTheDesignedOrderAndAnErrorEndsItBeforeTheIcon) {
+    const std::vector<std::string> read_order = {
+        "start_minimized", "nosplash", "windowed", "dxdll",   "brisolt", "twomon",
+        "benchmark",       "nodmusic", "nosound",  "beta196", "mods"};
+    for (std::size_t first = 0; first < read_order.size(); ++first) {
+        std::string hive =
+            "Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Zelvane\\KVTU Vavaver]\n";
+        for (std::size_t i = first; i < read_order.size(); ++i) {
+            hive += "\"" + read_order[i] + "\"=dword:00000001\n";
+        }
+        kvtu::test::put_hive(hive + "\n");
+        boxes.clear();
+        create_windows();
+        ASSERT_EQ(boxes.size(), 1u) << read_order[first];
+        EXPECT_EQ(boxes[0].text, "Invalid data type for '" + read_order[first] + "'");
+        EXPECT_FALSE(main_form->tray_icon().present()) << read_order[first];
+        destroy_windows();
+    }
+}
+
 TEST_F(GameStartTest, NosplashYesInOtherCaseIsOverwrittenWithNo) {
     store(settings::nosplash, "Yes");
     store(settings::windowed, "YES");
@@ -203,19 +238,43 @@ TEST_F(GameStartTest, EmptyKorvexeStartsNothingVisibleAndStillHides) {
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(GameStartTest, UnopenableStoreBoxesChangeNothingIsWrittenLaunchAndJoinDoNothing) {
+TEST_F(GameStartTest, UnparsableHiveBoxesChangeNothingIsWrittenLaunchAndJoinDoNothing) {
     const std::string unparsable = "not a hive at all\n";
     kvtu::test::put_hive(unparsable);
     start();
-    EXPECT_TRUE(box("no_splash").isChecked());  // set-up skipped: the design state stays
-    box("windowed").click();
-    EXPECT_TRUE(box("windowed").isChecked());
-    QTest::keyClicks(&field("startup_mod"), "x");
-    click(picture("img_launch"));
-    click(picture("img_join"));
-    EXPECT_TRUE(main_form->isVisible());
+    expect_store_left_alone();
     EXPECT_EQ(file_bytes(hive_path()), unparsable);
     EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(GameStartTest, HiveThatCannotBeCreatedBoxesChangeNothingIsWrittenLaunchAndJoinDoNothing) {
+    // The store's folder would have to lie below a plain file.
+    const auto blocker = sandbox() / "not a folder";
+    kvtu::test::put_file(blocker, "plain file\n");
+    setenv("XDG_CONFIG_HOME", blocker.c_str(), 1);
+    start();
+    expect_store_left_alone();
+    EXPECT_EQ(file_bytes(blocker), "plain file\n");
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(GameStartTest, ValueThatCannotBeReadEndsLaunchAndJoinWithTheWindowShown) {
+    const auto record = plant_game();
+    start();
+    kvtu::test::put_hive(
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Zelvane\\KVTU Vavaver]\n"
+        "\"korvexe\"=\"" +
+        (game_folder() / "KorvanthUprising.exe").string() +
+        "\"\n"
+        "\"nosound\"=dword:00000001\n\n");
+    click(picture("img_launch"));
+    click(picture("img_join"));
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "Invalid data type for 'nosound'");
+    EXPECT_EQ(boxes[1].text, "Invalid data type for 'nosound'");
+    EXPECT_TRUE(main_form->isVisible());
+    EXPECT_FALSE(std::filesystem::exists(record));
 }
 
 }  // namespace

@@ -175,6 +175,22 @@ TEST_F(LauncherTest, DragOverflowIsReportedAndTheWindowKeepsItsPlace) {
     EXPECT_TRUE(drag_active);
 }
 
+TEST_F(LauncherTest, DragMovesVerticallyFirstSoAHorizontalOverflowKeepsTheVerticalMove) {
+    start();
+    const QPoint origin = main_form->pos();
+    ui::PictureControl& background = picture("img_background");
+    emit background.mouse_down(Qt::LeftButton, Qt::NoModifier, INT_MIN, 0);
+    emit background.mouse_move(Qt::NoModifier, 1, 5);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Arithmetic overflow error.");
+    EXPECT_EQ(main_form->pos(), origin + QPoint(0, 5));
+    // The release makes the same two moves and fails alike, so the drag goes on.
+    emit background.mouse_up(Qt::LeftButton, Qt::NoModifier, 1, 5);
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(main_form->pos(), origin + QPoint(0, 10));
+    EXPECT_TRUE(drag_active);
+}
+
 TEST_F(LauncherTest, MinimisePictureHidesAndALeftClickOnTheIconShowsAgain) {
     ui::TrayIcon::assume_notification_area(true);
     start();
