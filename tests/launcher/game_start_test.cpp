@@ -5,7 +5,7 @@
 
 #include "../core/hive_test_files.h"
 #include "launcher_fixture.h"
-#include "stand_in.h"
+#include "standin_record.h"
 #include "test_environment.h"
 
 namespace kvtu::launcher::test {
@@ -25,14 +25,14 @@ class GameStartTest : public LauncherTest {
     void SetUp() override {
         LauncherTest::SetUp();
         ui::TrayIcon::assume_notification_area(true);
+        kvtu::test::record_standin_to(record());
     }
 
-    // A stand-in game in its own folder, stored as korvexe.
-    std::filesystem::path plant_game(const std::string& file_name = "KorvanthUprising.exe") {
-        const auto record = sandbox() / (file_name + ".record");
-        kvtu::test::write_stand_in(game_folder() / file_name, record);
-        return record;
+    // A stand-in game in its own folder; every start of it writes record().
+    static void plant_game(const std::string& file_name = "KorvanthUprising.exe") {
+        kvtu::test::place_standin(game_folder() / file_name);
     }
+    static std::filesystem::path record() { return sandbox() / "started.record"; }
     static std::filesystem::path game_folder() { return sandbox() / "game folder"; }
 
     static std::string stored(std::string_view name) {
@@ -58,17 +58,16 @@ class GameStartTest : public LauncherTest {
         EXPECT_TRUE(main_form->isVisible());
     }
 
-    // What the stand-in game recorded: its arguments and its working folder.
-    static std::vector<std::string> started_with(const std::filesystem::path& record) {
-        return kvtu::test::wait_for_record(record);
-    }
-    static std::vector<std::string> expected(const std::string& program,
-                                             std::vector<std::string> arguments) {
-        std::vector<std::string> lines{"program=" + (game_folder() / program).string(),
-                                       "argc=" + std::to_string(arguments.size())};
-        for (const auto& argument : arguments) lines.push_back("arg=" + argument);
-        lines.push_back("cwd=" + game_folder().string());
-        return lines;
+    // Awaits the started game's record: the program, its arguments and its working folder, and
+    // none of the launcher's descriptors inherited. The record is removed for the next start.
+    static void expect_started(const std::string& program, std::vector<std::string> arguments) {
+        const auto seen = kvtu::test::await_standin_record(record());
+        ASSERT_TRUE(seen) << "nothing was started";
+        arguments.insert(arguments.begin(), (game_folder() / program).string());
+        EXPECT_EQ(seen->arguments, arguments);
+        EXPECT_EQ(seen->working_folder, game_folder().string());
+        EXPECT_EQ(seen->inherited_descriptors, "");
+        std::filesystem::remove(record());
     }
 };
 
@@ -95,7 +94,7 @@ TEST_F(GameStartTest, LayoutOfTheSwitchRowsModRowAndAddressField) {
 }
 
 TEST_F(GameStartTest, FirstStartStoresOnlyNosplashAndLaunchPassesOnlyTheModSwitch) {
-    const auto record = plant_game();
+    plant_game();
     start();
     EXPECT_EQ(stored("nosplash"), "no");
     for (int i = 1; i < 9; ++i) EXPECT_FALSE(stored_at_all(value_names[i])) << value_names[i];
@@ -105,14 +104,14 @@ TEST_F(GameStartTest, FirstStartStoresOnlyNosplashAndLaunchPassesOnlyTheModSwitc
 
     store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
     click(picture("img_launch"));
-    EXPECT_EQ(started_with(record), expected("KorvanthUprising.exe", {"-mod="}));
+    expect_started("KorvanthUprising.exe", {"-mod="});
     EXPECT_TRUE(main_form->isHidden());
     EXPECT_TRUE(main_form->tray_icon().present());
     EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(GameStartTest, AllSwitchesAndAModListFromTheBoxesAndTheField) {
-    const auto record = plant_game();
+    plant_game();
     store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
     start();
     for (const char* name : box_names) {
@@ -121,10 +120,9 @@ TEST_F(GameStartTest, AllSwitchesAndAModListFromTheBoxesAndTheField) {
     QTest::keyClicks(&field("startup_mod"), "mod1;mod2");
     EXPECT_EQ(stored("mods"), "mod1;mod2");
     item("launch").trigger();
-    EXPECT_EQ(started_with(record),
-              expected("KorvanthUprising.exe",
-                       {"-nosplash", "-window", "-twomon", "-benchmark", "-nodmusic", "-nosound",
-                        "-mod=dxdll;brisolt;mod1;mod2"}));
+    expect_started("KorvanthUprising.exe",
+                   {"-nosplash", "-window", "-twomon", "-benchmark", "-nodmusic", "-nosound",
+                    "-mod=dxdll;brisolt;mod1;mod2"});
     EXPECT_TRUE(main_form->isHidden());
 }
 
@@ -192,7 +190,7 @@ TEST_F(GameStartTest, TickingAndClearingABoxWritesYesThenNo) {
 }
 
 TEST_F(GameStartTest, EmptiedModFieldIsStoredEmpty) {
-    const auto record = plant_game();
+    plant_game();
     store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
     start();
     QTest::keyClicks(&field("startup_mod"), "ab");
@@ -202,33 +200,31 @@ TEST_F(GameStartTest, EmptiedModFieldIsStoredEmpty) {
     QTest::keyClick(&field("startup_mod"), Qt::Key_Backspace);
     EXPECT_EQ(stored("mods"), "");
     click(picture("img_launch"));
-    EXPECT_EQ(started_with(record), expected("KorvanthUprising.exe", {"-mod="}));
+    expect_started("KorvanthUprising.exe", {"-mod="});
 }
 
 TEST_F(GameStartTest, BetaSwitchStartsTheBetaExecutableBesideTheChosenOne) {
     plant_game();
-    const auto beta_record = plant_game("KORVANTHBETA.EXE");
+    plant_game("KORVANTHBETA.EXE");
     store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
     store(settings::beta196, "yes");
     start();
     click(picture("img_launch"));
-    EXPECT_EQ(started_with(beta_record), expected("KORVANTHBETA.EXE", {"-mod="}));
+    expect_started("KORVANTHBETA.EXE", {"-mod="});
 }
 
 TEST_F(GameStartTest, JoinAppendsTheAddressAsTyped) {
-    const auto record = plant_game();
+    plant_game();
     store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
     start();
     click(picture("img_join"));
-    EXPECT_EQ(started_with(record), expected("KorvanthUprising.exe", {"-mod=", "-connect="}));
+    expect_started("KorvanthUprising.exe", {"-mod=", "-connect="});
     EXPECT_TRUE(main_form->isHidden());
 
-    std::filesystem::remove(record);
     main_form->tray_icon().deliver(ui::TrayIcon::left_button_down);
     QTest::keyClicks(&field("server_ip"), "10.0.0.7:2302");
     click(picture("img_join"));
-    EXPECT_EQ(started_with(record),
-              expected("KorvanthUprising.exe", {"-mod=", "-connect=10.0.0.7:2302"}));
+    expect_started("KorvanthUprising.exe", {"-mod=", "-connect=10.0.0.7:2302"});
 }
 
 TEST_F(GameStartTest, EmptyKorvexeStartsNothingVisibleAndStillHides) {
@@ -259,7 +255,7 @@ TEST_F(GameStartTest, HiveThatCannotBeCreatedBoxesChangeNothingIsWrittenLaunchAn
 }
 
 TEST_F(GameStartTest, ValueThatCannotBeReadEndsLaunchAndJoinWithTheWindowShown) {
-    const auto record = plant_game();
+    plant_game();
     start();
     kvtu::test::put_hive(
         "Windows Registry Editor Version 5.00\n\n"
@@ -274,7 +270,7 @@ TEST_F(GameStartTest, ValueThatCannotBeReadEndsLaunchAndJoinWithTheWindowShown) 
     EXPECT_EQ(boxes[0].text, "Invalid data type for 'nosound'");
     EXPECT_EQ(boxes[1].text, "Invalid data type for 'nosound'");
     EXPECT_TRUE(main_form->isVisible());
-    EXPECT_FALSE(std::filesystem::exists(record));
+    EXPECT_FALSE(std::filesystem::exists(record()));
 }
 
 }  // namespace

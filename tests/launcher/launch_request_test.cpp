@@ -188,14 +188,12 @@ class GameStart : public ::testing::Test {
         game_folder_ = kvtu::test::sandbox() / "Korv Games";
         fs::create_directories(game_folder_);
         game_folder_ = fs::canonical(game_folder_);
-        setenv("KVTU_STANDIN_RECORD", record_.c_str(), 1);
+        kvtu::test::record_standin_to(record_);
     }
     void TearDown() override { unsetenv("KVTU_STANDIN_RECORD"); }
 
     fs::path place_game(const std::string& name) {
-        const fs::path game = game_folder_ / name;
-        fs::copy_file(KVTU_GAME_STANDIN, game);
-        return game;
+        return kvtu::test::place_standin(game_folder_ / name);
     }
 
     kvtu::test::StandinRecord start(const std::string& ip_text, bool join) {
