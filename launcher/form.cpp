@@ -231,7 +231,7 @@ void Tmain_form::restore_from_notification_area() {
 }
 
 void Tmain_form::hide_to_notification_area() {
-    if (tray_icon_.reachable()) {
+    if (tray_icon_.show_in_notification_area()) {
         hide();
         return;
     }
