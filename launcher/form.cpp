@@ -20,6 +20,7 @@
 #include "platform/core/shell.h"
 #include "platform/net/connection_state.h"
 #include "platform/ui/application.h"
+#include "platform/ui/check_box.h"
 #include "platform/ui/guarded.h"
 #include "platform/ui/text.h"
 #include "platform/ui/window_placement.h"
@@ -64,6 +65,7 @@ Tmain_form::Tmain_form(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       ui_(std::make_unique<Ui::Tmain_form>()) {
     ui_->setupUi(this);
+    for (QCheckBox* box : findChildren<QCheckBox*>()) ui::fit_indicator_to_box(*box);
     systray_popup_ = new QMenu(this);
     setFixedSize(372, 273);
     setWindowIcon(application_icon());
@@ -229,7 +231,7 @@ void Tmain_form::restore_from_notification_area() {
 }
 
 void Tmain_form::hide_to_notification_area() {
-    if (tray_icon_.reachable()) {
+    if (tray_icon_.show_in_notification_area()) {
         hide();
         return;
     }

@@ -29,6 +29,19 @@ QPixmap emblem(int size) {
     return picture;
 }
 
+// A 16 x 16 image of the notification-area menu, drawn by `draw` on a transparent ground.
+template <class Draw>
+QPixmap menu_image(Draw draw) {
+    QPixmap picture(16, 16);
+    picture.fill(Qt::transparent);
+    {
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing);
+        draw(painter);
+    }
+    return picture;
+}
+
 }  // namespace
 
 QIcon application_icon() {
@@ -38,28 +51,22 @@ QIcon application_icon() {
 }
 
 QPixmap exit_image() {
-    QPixmap picture(16, 16);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(0xb0, 0x20, 0x20), 2.5));
-    painter.drawLine(QPointF(4, 4), QPointF(12, 12));
-    painter.drawLine(QPointF(12, 4), QPointF(4, 12));
-    return picture;
+    return menu_image([](QPainter& painter) {
+        painter.setPen(QPen(QColor(0xb0, 0x20, 0x20), 2.5));
+        painter.drawLine(QPointF(4, 4), QPointF(12, 12));
+        painter.drawLine(QPointF(12, 4), QPointF(4, 12));
+    });
 }
 
 QPixmap launch_image() {
-    QPixmap picture(16, 16);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath arrow;
-    arrow.moveTo(4, 3);
-    arrow.lineTo(13, 8);
-    arrow.lineTo(4, 13);
-    arrow.closeSubpath();
-    painter.fillPath(arrow, QColor(0x20, 0x80, 0x30));
-    return picture;
+    return menu_image([](QPainter& painter) {
+        QPainterPath arrow;
+        arrow.moveTo(4, 3);
+        arrow.lineTo(13, 8);
+        arrow.lineTo(4, 13);
+        arrow.closeSubpath();
+        painter.fillPath(arrow, QColor(0x20, 0x80, 0x30));
+    });
 }
 
 QPixmap about_picture() {

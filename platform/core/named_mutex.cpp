@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -23,6 +24,14 @@ NamedMutex::NamedMutex(const std::string& name) {
     const std::string path = lock_file_path(name);
     handle_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (handle_ < 0) return;
+    // In a folder shared by all users, another user could plant the file and hold its lock to
+    // keep this user's program from ever starting; a file that is not our own is no mutex.
+    struct stat status {};
+    if (::fstat(handle_, &status) != 0 || status.st_uid != ::geteuid()) {
+        ::close(handle_);
+        handle_ = -1;
+        return;
+    }
     int result;
     do {
         result = ::flock(handle_, LOCK_EX | LOCK_NB);

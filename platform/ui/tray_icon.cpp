@@ -52,9 +52,17 @@ bool TrayIcon::add() {
     if (present_) return false;
     present_ = true;
     // Without a notification area there is nothing to show the icon in; the state is kept.
-    make_system_icon();
-    if (system_icon_ != nullptr) system_icon_->show();
+    show_in_notification_area();
     return true;
+}
+
+bool TrayIcon::show_in_notification_area() {
+    if (!present_) return false;
+    if (assumed_notification_area) return true;
+    make_system_icon();
+    if (system_icon_ == nullptr) return false;
+    system_icon_->show();
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 bool TrayIcon::remove() {

@@ -29,7 +29,8 @@ class TrayIcon : public QObject {
     void set_tip(const std::string& tip);
     const std::string& tip() const { return tip_; }
 
-    // Adds the icon; while it is present this does nothing. Reports whether it was added.
+    // Adds the icon, into the notification area when there is one; while it is present this
+    // does nothing. Reports whether it was added.
     bool add();
     // Removes the icon; reports whether it was there. After a removal, add() brings it back.
     bool remove();
@@ -39,8 +40,10 @@ class TrayIcon : public QObject {
     static bool notification_area_available();
     // Tests declare a notification area where Qt sees none; nothing else calls this.
     static void assume_notification_area(bool available);
-    // The icon is present and can be seen and clicked.
-    bool reachable() const { return present_ && notification_area_available(); }
+    // Puts the present icon into the notification area if there is one now, also one that
+    // appeared after the icon was added (a panel that starts after the program, as at log-on),
+    // and reports whether the icon can be seen and clicked there.
+    bool show_in_notification_area();
 
     // Hands a mouse message to callback(), as the notification area does for a user's action.
     void deliver(int mouse_message);

@@ -17,27 +17,19 @@
 
 namespace fs = std::filesystem;
 using kvtu::test::await_standin_record;
+using kvtu::test::place_standin;
+using kvtu::test::record_standin_to;
 using kvtu::test::sandbox;
 
 namespace {
 
 using Arguments = std::vector<std::string>;
 
-const fs::path standin = KVTU_GAME_STANDIN;
+const fs::path standin = kvtu::test::standin_program();
 
 fs::path make_folder(const fs::path& path) {
     fs::create_directories(path);
     return fs::canonical(path);
-}
-
-fs::path copy_standin(const fs::path& target) {
-    fs::create_directories(target.parent_path());
-    fs::copy_file(standin, target);
-    return target;
-}
-
-void record_to(const fs::path& record) {
-    setenv("KVTU_STANDIN_RECORD", record.c_str(), 1);
 }
 
 void put_first_on_path(const fs::path& folder) {
@@ -104,7 +96,7 @@ TEST_F(ShellOpen, StartsAnExecutableDetachedWithSplitArgumentsInTheWorkingFolder
     const fs::path work = make_folder(sandbox() / "game folder");
     const fs::path record = sandbox() / "record";
     const fs::path marker = sandbox() / "marker";
-    record_to(record);
+    record_standin_to(record);
     setenv("KVTU_STANDIN_WAIT_FOR", marker.c_str(), 1);
     // A descriptor we keep open without close-on-exec, like the single-instance lock file.
     const int lock = open((sandbox() / "lock").c_str(), O_CREAT | O_RDWR, 0600);
@@ -132,7 +124,7 @@ TEST_F(ShellOpen, StartsAnExecutableDetachedWithSplitArgumentsInTheWorkingFolder
 TEST_F(ShellOpen, EmptyWorkingFolderMeansTheCallersFolder) {
     const fs::path here = make_folder(sandbox() / "here");
     const fs::path record = sandbox() / "record";
-    record_to(record);
+    record_standin_to(record);
     InFolder in_here(here);
 
     kvtu::shell_open(standin, "", "");
@@ -145,10 +137,10 @@ TEST_F(ShellOpen, EmptyWorkingFolderMeansTheCallersFolder) {
 
 TEST_F(ShellOpen, RelativeFileIsFoundFromTheCallersFolder) {
     const fs::path bin = make_folder(sandbox() / "bin");
-    copy_standin(bin / "game");
+    place_standin(bin / "game");
     const fs::path work = make_folder(sandbox() / "work");
     const fs::path record = sandbox() / "record";
-    record_to(record);
+    record_standin_to(record);
     InFolder in_bin(bin);
 
     kvtu::shell_open("game", "-x", work);
@@ -161,12 +153,12 @@ TEST_F(ShellOpen, RelativeFileIsFoundFromTheCallersFolder) {
 
 TEST_F(ShellOpen, MissingWorkingFolderStartsNothing) {
     const fs::path refused = sandbox() / "refused";
-    record_to(refused);
+    record_standin_to(refused);
     kvtu::shell_open(standin, "", sandbox() / "no such folder");
 
     // A later start that is awaited; the refused one was never forked.
     const fs::path started = sandbox() / "started";
-    record_to(started);
+    record_standin_to(started);
     kvtu::shell_open(standin, "", sandbox());
     ASSERT_TRUE(await_standin_record(started));
     EXPECT_FALSE(fs::exists(refused));
@@ -174,7 +166,7 @@ TEST_F(ShellOpen, MissingWorkingFolderStartsNothing) {
 
 TEST_F(ShellOpen, EverythingElseGoesToXdgOpenAsItsOnlyArgument) {
     const fs::path bin = make_folder(sandbox() / "bin");
-    const fs::path opener = copy_standin(bin / "xdg-open");
+    const fs::path opener = place_standin(bin / "xdg-open");
     put_first_on_path(bin);
     const fs::path document = sandbox() / "read me.txt";
     std::ofstream(document) << "text";
@@ -190,7 +182,7 @@ TEST_F(ShellOpen, EverythingElseGoesToXdgOpenAsItsOnlyArgument) {
     for (const auto& [file, expected] : cases) {
         SCOPED_TRACE(file);
         const fs::path record = sandbox() / ("record" + std::to_string(++number));
-        record_to(record);
+        record_standin_to(record);
         kvtu::shell_open(file, "-ignored", "");
         const auto seen = await_standin_record(record);
         ASSERT_TRUE(seen);
@@ -200,12 +192,12 @@ TEST_F(ShellOpen, EverythingElseGoesToXdgOpenAsItsOnlyArgument) {
 
 TEST_F(ShellOpen, RelativeDocumentIsPassedAbsolute) {
     const fs::path bin = make_folder(sandbox() / "bin");
-    const fs::path opener = copy_standin(bin / "xdg-open");
+    const fs::path opener = place_standin(bin / "xdg-open");
     put_first_on_path(bin);
     const fs::path here = make_folder(sandbox() / "here");
     std::ofstream(here / "notes.txt") << "text";
     const fs::path record = sandbox() / "record";
-    record_to(record);
+    record_standin_to(record);
     InFolder in_here(here);
 
     kvtu::shell_open("notes.txt", "", make_folder(sandbox() / "elsewhere"));

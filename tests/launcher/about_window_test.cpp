@@ -1,7 +1,7 @@
 #include <QLabel>
 
 #include "launcher_fixture.h"
-#include "stand_in.h"
+#include "standin_record.h"
 #include "test_environment.h"
 
 namespace kvtu::launcher::test {
@@ -29,23 +29,20 @@ TEST_F(LauncherTest, AboutWindowShowsItsComponents) {
 }
 
 TEST_F(LauncherTest, AboutLinksOpenTheAddressAndAMailThroughTheDesktop) {
-    const auto opener = sandbox() / "bin" / "xdg-open";
+    const auto opener = kvtu::test::place_standin(sandbox() / "bin" / "xdg-open");
     setenv("PATH", ((sandbox() / "bin").string() + ":" + getenv("PATH")).c_str(), 1);
     start();
     const auto open_link = [&](const char* label_name, const char* record_name) {
         const auto record = sandbox() / record_name;
-        kvtu::test::write_stand_in(opener, record);
-        auto* link = form_info->findChild<ui::PictureControl*>(label_name);
-        click(*link);
-        return kvtu::test::wait_for_record(record);
+        kvtu::test::record_standin_to(record);
+        click(*form_info->findChild<ui::PictureControl*>(label_name));
+        const auto seen = kvtu::test::await_standin_record(record);
+        return seen ? seen->arguments : std::vector<std::string>{};
     };
-    const auto web = open_link("Label5", "web.record");
-    ASSERT_GE(web.size(), 3u);
-    EXPECT_EQ(web[1], "argc=1");
-    EXPECT_EQ(web[2], "arg=http://www.example.org");
-    const auto mail = open_link("Label6", "mail.record");
-    ASSERT_GE(mail.size(), 3u);
-    EXPECT_EQ(mail[2], "arg=mailto:contact@example.org");
+    EXPECT_EQ(open_link("Label5", "web.record"),
+              (std::vector<std::string>{opener.string(), "http://www.example.org"}));
+    EXPECT_EQ(open_link("Label6", "mail.record"),
+              (std::vector<std::string>{opener.string(), "mailto:contact@example.org"}));
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QStyleOptionButton>
 #include <QTest>
 
 #include "../core/hive_test_files.h"
 #include "launcher_fixture.h"
-#include "stand_in.h"
+#include "standin_record.h"
 #include "test_environment.h"
 
 namespace kvtu::launcher::test {
@@ -24,14 +25,14 @@ class GameStartTest : public LauncherTest {
     void SetUp() override {
         LauncherTest::SetUp();
         ui::TrayIcon::assume_notification_area(true);
+        kvtu::test::record_standin_to(record());
     }
 
-    // A stand-in game in its own folder, stored as korvexe.
-    std::filesystem::path plant_game(const std::string& file_name = "KorvanthUprising.exe") {
-        const auto record = sandbox() / (file_name + ".record");
-        kvtu::test::write_stand_in(game_folder() / file_name, record);
-        return record;
+    // A stand-in game in its own folder; every start of it writes record().
+    static void plant_game(const std::string& file_name = "KorvanthUprising.exe") {
+        kvtu::test::place_standin(game_folder() / file_name);
     }
+    static std::filesystem::path record() { return sandbox() / "started.record"; }
     static std::filesystem::path game_folder() { return sandbox() / "game folder"; }
 
     static std::string stored(std::string_view name) {
@@ -45,26 +46,44 @@ class GameStartTest : public LauncherTest {
     static QCheckBox& box(const char* name) { return *main_form->findChild<QCheckBox*>(name); }
     static QLineEdit& field(const char* name) { return *main_form->findChild<QLineEdit*>(name); }
 
-    // What the stand-in game recorded: its arguments and its working folder.
-    static std::vector<std::string> started_with(const std::filesystem::path& record) {
-        return kvtu::test::wait_for_record(record);
+    // With a key that cannot be opened the switch set-up is skipped, boxes still change,
+    // nothing is written, and launch and join neither start nor hide.
+    void expect_store_left_alone() {
+        EXPECT_TRUE(box("no_splash").isChecked());  // the design state stays
+        box("windowed").click();
+        EXPECT_TRUE(box("windowed").isChecked());
+        QTest::keyClicks(&field("startup_mod"), "x");
+        click(picture("img_launch"));
+        click(picture("img_join"));
+        EXPECT_TRUE(main_form->isVisible());
     }
-    static std::vector<std::string> expected(const std::string& program,
-                                             std::vector<std::string> arguments) {
-        std::vector<std::string> lines{"program=" + (game_folder() / program).string(),
-                                       "argc=" + std::to_string(arguments.size())};
-        for (const auto& argument : arguments) lines.push_back("arg=" + argument);
-        lines.push_back("cwd=" + game_folder().string());
-        return lines;
+
+    // Awaits the started game's record: the program, its arguments and its working folder, and
+    // none of the launcher's descriptors inherited. The record is removed for the next start.
+    static void expect_started(const std::string& program, std::vector<std::string> arguments) {
+        const auto seen = kvtu::test::await_standin_record(record());
+        ASSERT_TRUE(seen) << "nothing was started";
+        arguments.insert(arguments.begin(), (game_folder() / program).string());
+        EXPECT_EQ(seen->arguments, arguments);
+        EXPECT_EQ(seen->working_folder, game_folder().string());
+        EXPECT_EQ(seen->inherited_descriptors, "");
+        std::filesystem::remove(record());
     }
 };
 
 TEST_F(GameStartTest, LayoutOfTheSwitchRowsModRowAndAddressField) {
     start();
     for (int row = 0; row < 9; ++row) {
+        const QCheckBox& switch_box = box(box_names[row]);
         const int y = row == 8 ? 233 : 57 + 22 * row;
-        EXPECT_EQ(box(box_names[row]).geometry(), QRect(88, y, 12, 12)) << box_names[row];
-        EXPECT_TRUE(box(box_names[row]).text().isEmpty());
+        EXPECT_EQ(switch_box.geometry(), QRect(88, y, 12, 12)) << box_names[row];
+        EXPECT_TRUE(switch_box.text().isEmpty());
+        // The whole indicator, and so the tick, is drawn within the small box.
+        QStyleOptionButton option;
+        option.initFrom(&switch_box);
+        const QRect indicator =
+            switch_box.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, &switch_box);
+        EXPECT_TRUE(switch_box.rect().contains(indicator)) << box_names[row];
     }
     EXPECT_EQ(main_form->findChild<QLabel*>("labal_brisolt")->text(), "brisolt");
     EXPECT_EQ(main_form->findChild<QLabel*>("label_nodmusic")->pos(), QPoint(8, 189));
@@ -75,7 +94,7 @@ TEST_F(GameStartTest, LayoutOfTheSwitchRowsModRowAndAddressField) {
 }
 
 TEST_F(GameStartTest, FirstStartStoresOnlyNosplashAndLaunchPassesOnlyTheModSwitch) {
-    const auto record = plant_game();
+    plant_game();
     start();
     EXPECT_EQ(stored("nosplash"), "no");
     for (int i = 1; i < 9; ++i) EXPECT_FALSE(stored_at_all(value_names[i])) << value_names[i];
@@ -85,14 +104,14 @@ TEST_F(GameStartTest, FirstStartStoresOnlyNosplashAndLaunchPassesOnlyTheModSwitc
 
     store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
     click(picture("img_launch"));
-    EXPECT_EQ(started_with(record), expected("KorvanthUprising.exe", {"-mod="}));
+    expect_started("KorvanthUprising.exe", {"-mod="});
     EXPECT_TRUE(main_form->isHidden());
     EXPECT_TRUE(main_form->tray_icon().present());
     EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(GameStartTest, AllSwitchesAndAModListFromTheBoxesAndTheField) {
-    const auto record = plant_game();
+    plant_game();
     store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
     start();
     for (const char* name : box_names) {
@@ -101,10 +120,9 @@ TEST_F(GameStartTest, AllSwitchesAndAModListFromTheBoxesAndTheField) {
     QTest::keyClicks(&field("startup_mod"), "mod1;mod2");
     EXPECT_EQ(stored("mods"), "mod1;mod2");
     item("launch").trigger();
-    EXPECT_EQ(started_with(record),
-              expected("KorvanthUprising.exe",
-                       {"-nosplash", "-window", "-twomon", "-benchmark", "-nodmusic", "-nosound",
-                        "-mod=dxdll;brisolt;mod1;mod2"}));
+    expect_started("KorvanthUprising.exe",
+                   {"-nosplash", "-window", "-twomon", "-benchmark", "-nodmusic", "-nosound",
+                    "-mod=dxdll;brisolt;mod1;mod2"});
     EXPECT_TRUE(main_form->isHidden());
 }
 
@@ -129,6 +147,29 @@ TEST_F(GameStartTest, StoredSwitchesAreSetAtStartUpAndRunTheirHandlers) {
     EXPECT_EQ(field("startup_mod").text(), "mod1;");
 }
 
+// An unreadable value ends FormCreate at its reading, before the icon; the first unreadable
+// value named shows which is read first.
+TEST_F(GameStartTest, StartUpReadsInTheDesignedOrderAndAnErrorEndsItBeforeTheIcon) {
+    const std::vector<std::string> read_order = {
+        "start_minimized", "nosplash", "windowed", "dxdll",   "brisolt", "twomon",
+        "benchmark",       "nodmusic", "nosound",  "beta196", "mods"};
+    for (std::size_t first = 0; first < read_order.size(); ++first) {
+        std::string hive =
+            "Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Zelvane\\KVTU Vavaver]\n";
+        for (std::size_t i = first; i < read_order.size(); ++i) {
+            hive += "\"" + read_order[i] + "\"=dword:00000001\n";
+        }
+        kvtu::test::put_hive(hive + "\n");
+        boxes.clear();
+        create_windows();
+        ASSERT_EQ(boxes.size(), 1u) << read_order[first];
+        EXPECT_EQ(boxes[0].text, "Invalid data type for '" + read_order[first] + "'");
+        EXPECT_FALSE(main_form->tray_icon().present()) << read_order[first];
+        destroy_windows();
+    }
+}
+
 TEST_F(GameStartTest, NosplashYesInOtherCaseIsOverwrittenWithNo) {
     store(settings::nosplash, "Yes");
     store(settings::windowed, "YES");
@@ -149,7 +190,7 @@ TEST_F(GameStartTest, TickingAndClearingABoxWritesYesThenNo) {
 }
 
 TEST_F(GameStartTest, EmptiedModFieldIsStoredEmpty) {
-    const auto record = plant_game();
+    plant_game();
     store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
     start();
     QTest::keyClicks(&field("startup_mod"), "ab");
@@ -159,33 +200,31 @@ TEST_F(GameStartTest, EmptiedModFieldIsStoredEmpty) {
     QTest::keyClick(&field("startup_mod"), Qt::Key_Backspace);
     EXPECT_EQ(stored("mods"), "");
     click(picture("img_launch"));
-    EXPECT_EQ(started_with(record), expected("KorvanthUprising.exe", {"-mod="}));
+    expect_started("KorvanthUprising.exe", {"-mod="});
 }
 
 TEST_F(GameStartTest, BetaSwitchStartsTheBetaExecutableBesideTheChosenOne) {
     plant_game();
-    const auto beta_record = plant_game("KORVANTHBETA.EXE");
+    plant_game("KORVANTHBETA.EXE");
     store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
     store(settings::beta196, "yes");
     start();
     click(picture("img_launch"));
-    EXPECT_EQ(started_with(beta_record), expected("KORVANTHBETA.EXE", {"-mod="}));
+    expect_started("KORVANTHBETA.EXE", {"-mod="});
 }
 
 TEST_F(GameStartTest, JoinAppendsTheAddressAsTyped) {
-    const auto record = plant_game();
+    plant_game();
     store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
     start();
     click(picture("img_join"));
-    EXPECT_EQ(started_with(record), expected("KorvanthUprising.exe", {"-mod=", "-connect="}));
+    expect_started("KorvanthUprising.exe", {"-mod=", "-connect="});
     EXPECT_TRUE(main_form->isHidden());
 
-    std::filesystem::remove(record);
     main_form->tray_icon().deliver(ui::TrayIcon::left_button_down);
     QTest::keyClicks(&field("server_ip"), "10.0.0.7:2302");
     click(picture("img_join"));
-    EXPECT_EQ(started_with(record),
-              expected("KorvanthUprising.exe", {"-mod=", "-connect=10.0.0.7:2302"}));
+    expect_started("KorvanthUprising.exe", {"-mod=", "-connect=10.0.0.7:2302"});
 }
 
 TEST_F(GameStartTest, EmptyKorvexeStartsNothingVisibleAndStillHides) {
@@ -195,19 +234,43 @@ TEST_F(GameStartTest, EmptyKorvexeStartsNothingVisibleAndStillHides) {
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(GameStartTest, UnopenableStoreBoxesChangeNothingIsWrittenLaunchAndJoinDoNothing) {
+TEST_F(GameStartTest, UnparsableHiveBoxesChangeNothingIsWrittenLaunchAndJoinDoNothing) {
     const std::string unparsable = "not a hive at all\n";
     kvtu::test::put_hive(unparsable);
     start();
-    EXPECT_TRUE(box("no_splash").isChecked());  // set-up skipped: the design state stays
-    box("windowed").click();
-    EXPECT_TRUE(box("windowed").isChecked());
-    QTest::keyClicks(&field("startup_mod"), "x");
-    click(picture("img_launch"));
-    click(picture("img_join"));
-    EXPECT_TRUE(main_form->isVisible());
+    expect_store_left_alone();
     EXPECT_EQ(file_bytes(hive_path()), unparsable);
     EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(GameStartTest, HiveThatCannotBeCreatedBoxesChangeNothingIsWrittenLaunchAndJoinDoNothing) {
+    // The store's folder would have to lie below a plain file.
+    const auto blocker = sandbox() / "not a folder";
+    kvtu::test::put_file(blocker, "plain file\n");
+    setenv("XDG_CONFIG_HOME", blocker.c_str(), 1);
+    start();
+    expect_store_left_alone();
+    EXPECT_EQ(file_bytes(blocker), "plain file\n");
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(GameStartTest, ValueThatCannotBeReadEndsLaunchAndJoinWithTheWindowShown) {
+    plant_game();
+    start();
+    kvtu::test::put_hive(
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Zelvane\\KVTU Vavaver]\n"
+        "\"korvexe\"=\"" +
+        (game_folder() / "KorvanthUprising.exe").string() +
+        "\"\n"
+        "\"nosound\"=dword:00000001\n\n");
+    click(picture("img_launch"));
+    click(picture("img_join"));
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "Invalid data type for 'nosound'");
+    EXPECT_EQ(boxes[1].text, "Invalid data type for 'nosound'");
+    EXPECT_TRUE(main_form->isVisible());
+    EXPECT_FALSE(std::filesystem::exists(record()));
 }
 
 }  // namespace

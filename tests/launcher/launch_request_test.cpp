@@ -157,6 +157,29 @@ TEST(BuildLaunchParameters, ValueOfAnotherKindEndsTheBuild) {
     }
 }
 
+// A value that cannot be read ends the build at its reading, so the first unreadable value
+// named shows which is read first.
+TEST(BuildLaunchParameters, ValuesAreReadInTheDesignedOrder) {
+    const std::vector<std::string> read_order = {"korvexe", "beta196",   "nosplash", "windowed",
+                                                 "twomon",  "benchmark", "nodmusic", "nosound",
+                                                 "dxdll",   "brisolt",   "mods"};
+    for (std::size_t first = 0; first < read_order.size(); ++first) {
+        std::string hive =
+            "Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Zelvane\\KVTU Vavaver]\n";
+        for (std::size_t i = read_order.size(); i-- > first;) {
+            hive += "\"" + read_order[i] + "\"=dword:00000001\n";
+        }
+        kvtu::test::put_hive(hive + "\n");
+        try {
+            build();
+            ADD_FAILURE() << "no error with " << read_order[first] << " unreadable";
+        } catch (const kvtu::RegistryError& error) {
+            EXPECT_EQ(error.what(), "Invalid data type for '" + read_order[first] + "'");
+        }
+    }
+}
+
 // The whole road of a launch and a join: the stored switches become the arguments and folder
 // that a real started program sees.
 class GameStart : public ::testing::Test {
@@ -165,14 +188,12 @@ class GameStart : public ::testing::Test {
         game_folder_ = kvtu::test::sandbox() / "Korv Games";
         fs::create_directories(game_folder_);
         game_folder_ = fs::canonical(game_folder_);
-        setenv("KVTU_STANDIN_RECORD", record_.c_str(), 1);
+        kvtu::test::record_standin_to(record_);
     }
     void TearDown() override { unsetenv("KVTU_STANDIN_RECORD"); }
 
     fs::path place_game(const std::string& name) {
-        const fs::path game = game_folder_ / name;
-        fs::copy_file(KVTU_GAME_STANDIN, game);
-        return game;
+        return kvtu::test::place_standin(game_folder_ / name);
     }
 
     kvtu::test::StandinRecord start(const std::string& ip_text, bool join) {

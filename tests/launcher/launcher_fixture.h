@@ -34,6 +34,9 @@ class LauncherTest : public ::testing::Test {
 
     void TearDown() override {
         destroy_windows();
+        // The application object outlives the test; a later test in the same process starts
+        // from an application that is not minimised.
+        ui::Application::instance().restore();
         ui::Application::instance().set_message_recorder(nullptr);
         ui::TrayIcon::assume_notification_area(false);
     }

@@ -8,16 +8,17 @@
 #include "../core/hive_test_files.h"
 #include "launcher_fixture.h"
 #include "platform/net/connection_state.h"
-#include "stand_in.h"
+#include "standin_record.h"
 #include "test_environment.h"
 
 namespace kvtu::launcher::test {
 namespace {
 
+using kvtu::test::await_standin_record;
 using kvtu::test::install_dir;
+using kvtu::test::place_standin;
+using kvtu::test::record_standin_to;
 using kvtu::test::sandbox;
-using kvtu::test::wait_for_record;
-using kvtu::test::write_stand_in;
 
 TEST_F(LauncherTest, MainWindowHasItsDesignedShapeAndComponents) {
     start();
@@ -175,6 +176,22 @@ TEST_F(LauncherTest, DragOverflowIsReportedAndTheWindowKeepsItsPlace) {
     EXPECT_TRUE(drag_active);
 }
 
+TEST_F(LauncherTest, DragMovesVerticallyFirstSoAHorizontalOverflowKeepsTheVerticalMove) {
+    start();
+    const QPoint origin = main_form->pos();
+    ui::PictureControl& background = picture("img_background");
+    emit background.mouse_down(Qt::LeftButton, Qt::NoModifier, INT_MIN, 0);
+    emit background.mouse_move(Qt::NoModifier, 1, 5);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Arithmetic overflow error.");
+    EXPECT_EQ(main_form->pos(), origin + QPoint(0, 5));
+    // The release makes the same two moves and fails alike, so the drag goes on.
+    emit background.mouse_up(Qt::LeftButton, Qt::NoModifier, 1, 5);
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(main_form->pos(), origin + QPoint(0, 10));
+    EXPECT_TRUE(drag_active);
+}
+
 TEST_F(LauncherTest, MinimisePictureHidesAndALeftClickOnTheIconShowsAgain) {
     ui::TrayIcon::assume_notification_area(true);
     start();
@@ -289,29 +306,30 @@ TEST_F(LauncherTest, StartsTheThreeProgramsFromTheInstallFolderWithoutArguments)
     };
     start();
     for (const auto& expected : starts) {
+        SCOPED_TRACE(expected.program);
+        const auto program = place_standin(install_dir() / expected.program);
         const auto record = sandbox() / (std::string(expected.program) + ".record");
-        write_stand_in(install_dir() / expected.program, record);
+        record_standin_to(record);
         expected.trigger();
-        EXPECT_EQ(
-            wait_for_record(record),
-            (std::vector<std::string>{"program=" + (install_dir() / expected.program).string(),
-                                      "argc=0", "cwd=" + std::filesystem::current_path().string()}))
-            << expected.program;
+        const auto seen = await_standin_record(record);
+        ASSERT_TRUE(seen);
+        EXPECT_EQ(seen->arguments, std::vector<std::string>{program.string()});
+        EXPECT_EQ(seen->working_folder, std::filesystem::current_path().string());
     }
     EXPECT_TRUE(main_form->isVisible());
     EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(LauncherTest, EmptyInstallFolderAsksTheDesktopToOpenThePathAtTheRoot) {
+    const auto opener = place_standin(sandbox() / "bin" / "xdg-open");
     const auto record = sandbox() / "opener.record";
-    write_stand_in(sandbox() / "bin" / "xdg-open", record);
+    record_standin_to(record);
     setenv("PATH", ((sandbox() / "bin").string() + ":" + getenv("PATH")).c_str(), 1);
     start();
     click(picture("img_serverdetails"));
-    const auto lines = wait_for_record(record);
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[1], "argc=1");
-    EXPECT_EQ(lines[2], "arg=/kvtu_dadererizarud");
+    const auto seen = await_standin_record(record);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->arguments, (std::vector<std::string>{opener.string(), "/kvtu_dadererizarud"}));
     EXPECT_TRUE(boxes.empty());
 }
 

@@ -1,6 +1,8 @@
 #include "platform/core/named_mutex.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -49,6 +51,18 @@ TEST(NamedMutexTest, AnUnusableLockFileMeansNoGuard) {
     setenv("XDG_RUNTIME_DIR", (test::sandbox() / "missing" / "folder").c_str(), 1);
     NamedMutex mutex("Programmname");
     EXPECT_EQ(mutex.outcome(), NamedMutex::Outcome::failed);
+}
+
+TEST(NamedMutexTest, ALockFileOfAnotherUserIsNoMutexEvenWhenLocked) {
+    if (geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+    const std::string path = NamedMutex::lock_file_path("Programmname");
+    const int planted = open(path.c_str(), O_RDWR | O_CREAT, 0666);
+    ASSERT_GE(planted, 0);
+    ASSERT_EQ(fchown(planted, 65534, 65534), 0);
+    ASSERT_EQ(flock(planted, LOCK_EX | LOCK_NB), 0);
+    // The program then runs without a guard rather than never starting.
+    EXPECT_EQ(outcome_in_child("Programmname"), NamedMutex::Outcome::failed);
+    close(planted);
 }
 
 }  // namespace

@@ -60,10 +60,33 @@ int wait_for_exit(pid_t process, std::chrono::milliseconds limit) {
     return status;
 }
 
+// Ends a started launcher when the test ends, also when an assertion ends it early, so that no
+// copy outlives the test and none is left unreaped.
+class Stopper {
+  public:
+    explicit Stopper(pid_t process) : process_(process) {}
+    ~Stopper() {
+        if (process_ <= 0) return;
+        kill(process_, SIGTERM);
+        if (wait_for_exit(process_, std::chrono::seconds(20)) == -1) {
+            kill(process_, SIGKILL);
+            waitpid(process_, nullptr, 0);
+        }
+    }
+    Stopper(const Stopper&) = delete;
+    Stopper& operator=(const Stopper&) = delete;
+    // The process has ended and was reaped.
+    void ended() { process_ = 0; }
+
+  private:
+    pid_t process_;
+};
+
 TEST(SingleInstanceTest, SecondStartEndsAtOnceChangingNothingAndTheFirstRunsOn) {
     const std::string lock_file = NamedMutex::lock_file_path("Programmname");
     const pid_t first = start_launcher();
     ASSERT_GT(first, 0);
+    const Stopper stop_first(first);
     const auto deadline = Clock::now() + std::chrono::seconds(20);
     // The first start with an empty store ends its writes with the switch "nosplash".
     const auto started = [&] {
@@ -79,8 +102,11 @@ TEST(SingleInstanceTest, SecondStartEndsAtOnceChangingNothingAndTheFirstRunsOn) 
     stat(test::hive_path().c_str(), &before);
 
     const pid_t second = start_launcher();
+    ASSERT_GT(second, 0);
+    Stopper stop_second_if_it_runs(second);
     const int second_status = wait_for_exit(second, std::chrono::seconds(20));
     ASSERT_NE(second_status, -1) << "the second copy did not end";
+    stop_second_if_it_runs.ended();
     EXPECT_TRUE(WIFEXITED(second_status));
     EXPECT_EQ(WEXITSTATUS(second_status), 0);
 
@@ -90,9 +116,6 @@ TEST(SingleInstanceTest, SecondStartEndsAtOnceChangingNothingAndTheFirstRunsOn) 
     EXPECT_EQ(after.st_ino, before.st_ino);  // not replaced by a rewrite
     EXPECT_EQ(wait_for_exit(first, std::chrono::milliseconds(0)), -1) << "the first copy ended";
     EXPECT_TRUE(holds_lock(first, lock_file));
-
-    kill(first, SIGTERM);
-    wait_for_exit(first, std::chrono::seconds(20));
 }
 
 }  // namespace

@@ -28,16 +28,16 @@ TEST(TrayIconTest, TipIsCutToItsCapacity) {
     EXPECT_EQ(icon.tip(), std::string(63, 'x'));
 }
 
-TEST(TrayIconTest, ReachableOnlyWhenPresentInANotificationArea) {
+TEST(TrayIconTest, ShownOnlyWhenPresentAndANotificationAreaExists) {
     TrayIcon icon;
     icon.add();
     // The offscreen platform has no notification area.
     EXPECT_FALSE(TrayIcon::notification_area_available());
-    EXPECT_FALSE(icon.reachable());
+    EXPECT_FALSE(icon.show_in_notification_area());
     TrayIcon::assume_notification_area(true);
-    EXPECT_TRUE(icon.reachable());
+    EXPECT_TRUE(icon.show_in_notification_area());
     icon.remove();
-    EXPECT_FALSE(icon.reachable());
+    EXPECT_FALSE(icon.show_in_notification_area());
     TrayIcon::assume_notification_area(false);
 }
 
