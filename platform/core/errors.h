@@ -55,6 +55,8 @@ std::string failed_set_data_message(const std::string& value_name);
 std::string cannot_open_file_message(const std::string& path, int error_number);
 // "Cannot create file "%s". %s"
 std::string cannot_create_file_message(const std::string& path, int error_number);
+// "Cannot write file "%s". %s": the file was created but not all of it could be written.
+std::string cannot_write_file_message(const std::string& path, int error_number);
 // "JPEG error #%d"
 std::string jpeg_error_message(int message_code);
 // "Out of memory"
