@@ -80,6 +80,7 @@ Tmain_form::Tmain_form(QWidget* parent)
     for (int column = 0; column < 6; ++column) list.setColumnWidth(column, widths[column]);
     list.setItemDelegate(new GridLines(&list));
     list.header()->setSectionsMovable(false);
+    list.header()->setStretchLastSection(false);
     list.viewport()->installEventFilter(this);
     ui_->server_ipport->lineEdit()->installEventFilter(this);
 
@@ -254,6 +255,8 @@ void Tmain_form::FormCreate() {
         ui_->server_ipport->addItem(ui::to_qstring(line));
         add_row(line);
     }
+    // Adding items makes the first one current; the box starts with an empty text.
+    ui_->server_ipport->setCurrentIndex(-1);
 }
 
 void Tmain_form::FormClose() {
