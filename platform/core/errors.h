@@ -55,12 +55,16 @@ std::string failed_set_data_message(const std::string& value_name);
 std::string cannot_open_file_message(const std::string& path, int error_number);
 // "Cannot create file "%s". %s"
 std::string cannot_create_file_message(const std::string& path, int error_number);
-// "Cannot write file "%s". %s": the file was created but not all of it could be written.
-std::string cannot_write_file_message(const std::string& path, int error_number);
 // "JPEG error #%d"
 std::string jpeg_error_message(int message_code);
 // "Out of memory"
 std::string out_of_memory_message();
+// FTP client: "Already connected.", "Not connected.", "Destination file already exists."
+std::string already_connected_message();
+std::string not_connected_message();
+std::string destination_file_exists_message();
+// "Cannot write file "%s". %s"
+std::string cannot_write_file_message(const std::string& path, int error_number);
 
 [[noreturn]] void throw_range_error();
 [[noreturn]] void throw_socket_error(int error_number);

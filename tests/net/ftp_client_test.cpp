@@ -1,0 +1,407 @@
+#include "platform/net/ftp_client.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ftp_server.h"
+#include "platform/core/errors.h"
+#include "test_environment.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kvtu::net::FtpClient;
+using kvtu::net::FtpListItem;
+using kvtu::net::FtpProxyType;
+using kvtu::test::FtpServer;
+
+const std::string user = "kvtu";
+const std::string password = "secret";
+
+void write_file(const fs::path& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary);
+    file << bytes;
+}
+
+std::string read_file(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::string socket_error_text(int error_number) {
+    return "Socket Error # " + std::to_string(error_number) + "\n" + std::strerror(error_number);
+}
+
+template <typename Operation>
+std::string error_of(Operation operation) {
+    try {
+        operation();
+    } catch (const kvtu::Error& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+// A TCP port on 127.0.0.1 that is bound but does not listen: a connection there is refused.
+class RefusingPort {
+  public:
+    RefusingPort() : handle_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(handle_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t size = sizeof address;
+        getsockname(handle_, reinterpret_cast<sockaddr*>(&address), &size);
+        port_ = ntohs(address.sin_port);
+    }
+    ~RefusingPort() { close(handle_); }
+    int port() const { return port_; }
+
+  protected:
+    int handle_;
+    int port_ = 0;
+};
+
+// A port that takes connections (the system completes them) and never says a word.
+class SilentPort : public RefusingPort {
+  public:
+    SilentPort() { listen(handle_, 4); }
+};
+
+class FtpClientTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        served_ = kvtu::test::sandbox() / "served";
+        local_ = kvtu::test::sandbox() / "local";
+        fs::create_directories(served_ / "maps");
+        fs::create_directories(local_);
+        write_file(served_ / "server.cfg", "hostname=\"Test\";\n");
+        write_file(served_ / "readme.txt", std::string(1234, 'r'));
+        write_file(served_ / "maps" / "island.pbo", "map");
+    }
+
+    void start_server(const std::vector<FtpServer::Account>& more_accounts = {}) {
+        server_.start(user, password, served_, more_accounts);
+    }
+
+    void aim(FtpClient& client) {
+        client.set_host("127.0.0.1");
+        client.set_port(server_.port());
+        client.set_user_name(user);
+        client.set_password(password);
+        client.set_read_timeout(10000);
+    }
+
+    // The commands of the server's log, without the closing marks.
+    std::vector<std::string> commands() const {
+        std::vector<std::string> lines = server_.received_commands();
+        lines.erase(std::remove(lines.begin(), lines.end(), "<closed>"), lines.end());
+        return lines;
+    }
+
+    fs::path served_;
+    fs::path local_;
+    FtpServer server_;
+};
+
+TEST_F(FtpClientTest, StartsWithPortTwentyOneActiveModeNoProxyAndABoundedWait) {
+    FtpClient client;
+    EXPECT_EQ(client.port(), 21);
+    EXPECT_FALSE(client.passive());
+    EXPECT_EQ(client.proxy_type(), FtpProxyType::none);
+    EXPECT_EQ(client.read_timeout(), FtpClient::default_read_timeout_ms);
+    EXPECT_GT(client.read_timeout(), 0);
+    EXPECT_FALSE(client.connected());
+    client.set_read_timeout(0);
+    EXPECT_GT(client.read_timeout(), 0);
+    EXPECT_EQ(error_of([&] { client.change_folder("maps"); }), "Not connected.");
+    EXPECT_EQ(error_of([&] { client.list(""); }), "Not connected.");
+    EXPECT_EQ(error_of([&] { client.download("server.cfg", (local_ / "x").string()); }),
+              "Not connected.");
+    EXPECT_FALSE(fs::exists(local_ / "x"));
+}
+
+TEST_F(FtpClientTest, LogsInThroughAGreetingOfSeveralLinesWithBinaryTransfers) {
+    start_server();
+    FtpClient client;
+    aim(client);
+    client.connect();
+    EXPECT_TRUE(client.connected());
+    EXPECT_EQ(commands(), (std::vector<std::string>{"USER kvtu", "PASS secret", "TYPE I", "SYST"}));
+}
+
+TEST_F(FtpClientTest, FailedLogInRaisesTheServersTextAndClosesTheConnection) {
+    start_server();
+    FtpClient client;
+    aim(client);
+    client.set_password("wrong");
+    EXPECT_EQ(error_of([&] { client.connect(); }), "Authentication failed.");
+    EXPECT_FALSE(client.connected());
+    client.set_user_name("nobody");
+    EXPECT_EQ(error_of([&] { client.connect(); }), "Authentication failed.");
+    EXPECT_FALSE(client.connected());
+    client.set_user_name(user);
+    client.set_password(password);
+    client.connect();
+    EXPECT_TRUE(client.connected());
+}
+
+TEST_F(FtpClientTest, ConnectWhileConnectedClosesAndRaisesThenTheNextConnects) {
+    start_server();
+    FtpClient client;
+    aim(client);
+    client.connect();
+    EXPECT_EQ(error_of([&] { client.connect(); }), "Already connected.");
+    EXPECT_FALSE(client.connected());
+    ASSERT_TRUE(server_.wait_for_closed_connections(1));
+    client.connect();
+    EXPECT_TRUE(client.connected());
+}
+
+TEST_F(FtpClientTest, UnreachableServersRaiseSocketErrors) {
+    FtpClient client;
+    RefusingPort refusing;
+    client.set_host("127.0.0.1");
+    client.set_port(refusing.port());
+    EXPECT_EQ(error_of([&] { client.connect(); }), socket_error_text(ECONNREFUSED));
+    EXPECT_FALSE(client.connected());
+
+    client.set_port(70000);
+    EXPECT_EQ(error_of([&] { client.connect(); }), socket_error_text(EINVAL));
+
+    setenv("RES_OPTIONS", "timeout:1 attempts:1", 1);
+    client.set_host("kvtu-ftp-server.invalid");
+    client.set_port(21);
+    const std::string message = error_of([&] { client.connect(); });
+    EXPECT_EQ(message.rfind("Socket Error # ", 0), 0u) << message;
+    EXPECT_FALSE(client.connected());
+}
+
+TEST_F(FtpClientTest, ServerThatNeverAnswersEndsInATimedOutWait) {
+    SilentPort silent;
+    FtpClient client;
+    client.set_host("127.0.0.1");
+    client.set_port(silent.port());
+    client.set_read_timeout(200);
+    EXPECT_EQ(error_of([&] { client.connect(); }), socket_error_text(ETIMEDOUT));
+    EXPECT_FALSE(client.connected());
+}
+
+TEST_F(FtpClientTest, ChangesFolderAndReportsAMissingOneWithTheServersText) {
+    start_server();
+    FtpClient client;
+    aim(client);
+    client.connect();
+    const std::string message = error_of([&] { client.change_folder("missing"); });
+    EXPECT_NE(message.find("No such file or directory"), std::string::npos) << message;
+    EXPECT_EQ(message.find("550"), std::string::npos) << message;
+    EXPECT_TRUE(client.connected());
+
+    client.set_passive(true);
+    client.change_folder("maps");
+    const std::vector<FtpListItem> items = client.list("");
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].file_name, "island.pbo");
+    const std::vector<std::string> sent = commands();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), "CWD missing"), sent.end());
+    EXPECT_NE(std::find(sent.begin(), sent.end(), "CWD maps"), sent.end());
+}
+
+class FtpTransferTest : public FtpClientTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(FtpTransferTest, ListsFilesAndFoldersWithSizes) {
+    start_server();
+    FtpClient client;
+    aim(client);
+    client.set_passive(GetParam());
+    client.connect();
+    const std::vector<FtpListItem> items = client.list("");
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].file_name, "maps");
+    EXPECT_TRUE(items[0].is_folder);
+    EXPECT_EQ(items[1].file_name, "readme.txt");
+    EXPECT_FALSE(items[1].is_folder);
+    EXPECT_EQ(items[1].size, 1234u);
+    EXPECT_EQ(items[2].file_name, "server.cfg");
+    EXPECT_EQ(items[2].size, 17u);
+
+    // The pattern the browser asks for.
+    const std::vector<FtpListItem> matching = client.list("*.*");
+    ASSERT_EQ(matching.size(), 2u);
+    EXPECT_EQ(matching[0].file_name, "readme.txt");
+    EXPECT_EQ(matching[1].file_name, "server.cfg");
+
+    const std::string data_command = GetParam() ? "PASV" : "PORT ";
+    const std::vector<std::string> sent = commands();
+    EXPECT_EQ(
+        std::count_if(sent.begin(), sent.end(),
+                      [&](const std::string& line) { return line.rfind(data_command, 0) == 0; }),
+        2);
+}
+
+TEST_P(FtpTransferTest, DownloadsEveryByteAsItIs) {
+    std::string binary;
+    for (int i = 0; i < 256; ++i) binary += static_cast<char>(i);
+    binary += "\r\n\n\r";
+    std::mt19937 random(7);
+    std::string large(300000, '\0');
+    for (char& c : large) c = static_cast<char>(random());
+    write_file(served_ / "binary.dat", binary);
+    write_file(served_ / "large.dat", large);
+    write_file(served_ / "empty.cfg", "");
+    start_server();
+
+    FtpClient client;
+    aim(client);
+    client.set_passive(GetParam());
+    client.connect();
+    for (const char* name : {"binary.dat", "large.dat", "empty.cfg"}) {
+        client.download(name, (local_ / name).string());
+        EXPECT_EQ(read_file(local_ / name), read_file(served_ / name)) << name;
+        EXPECT_EQ(fs::file_size(local_ / name), fs::file_size(served_ / name)) << name;
+    }
+    client.change_folder("maps");
+    client.download("island.pbo", (local_ / "island.pbo").string());
+    EXPECT_EQ(read_file(local_ / "island.pbo"), "map");
+}
+
+TEST_P(FtpTransferTest, MissingRemoteFileLeavesNoLocalFileAndTheConnectionUsable) {
+    start_server();
+    FtpClient client;
+    aim(client);
+    client.set_passive(GetParam());
+    client.connect();
+    const fs::path target = local_ / "missing.cfg";
+    const std::string message = error_of([&] { client.download("missing.cfg", target.string()); });
+    EXPECT_NE(message.find("No such file or directory"), std::string::npos) << message;
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_TRUE(client.connected());
+
+    client.download("server.cfg", (local_ / "server.cfg").string());
+    EXPECT_EQ(read_file(local_ / "server.cfg"), read_file(served_ / "server.cfg"));
+}
+
+INSTANTIATE_TEST_SUITE_P(ActiveAndPassive, FtpTransferTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Passive" : "Active";
+                         });
+
+TEST_F(FtpClientTest, DownloadNeverOverwritesAndCreatesNothingItCannot) {
+    start_server();
+    FtpClient client;
+    aim(client);
+    client.connect();
+    const fs::path existing = local_ / "server.cfg";
+    write_file(existing, "my own copy");
+    EXPECT_EQ(error_of([&] { client.download("server.cfg", existing.string()); }),
+              "Destination file already exists.");
+    EXPECT_EQ(read_file(existing), "my own copy");
+
+    // A dangling link is something at that path too; it is not followed.
+    const fs::path link = local_ / "link.cfg";
+    fs::create_symlink(local_ / "elsewhere.cfg", link);
+    EXPECT_EQ(error_of([&] { client.download("server.cfg", link.string()); }),
+              "Destination file already exists.");
+    EXPECT_FALSE(fs::exists(local_ / "elsewhere.cfg"));
+
+    const fs::path no_folder = local_ / "tmp" / "server.cfg";
+    EXPECT_EQ(error_of([&] { client.download("server.cfg", no_folder.string()); }),
+              "Cannot create file \"" + no_folder.string() + "\". " + std::strerror(ENOENT));
+
+    // A line break in a name would smuggle in a command of its own.
+    EXPECT_EQ(
+        error_of([&] { client.download("a.cfg\r\nDELE server.cfg", (local_ / "a").string()); }),
+        socket_error_text(EINVAL));
+    EXPECT_FALSE(fs::exists(local_ / "a"));
+    EXPECT_TRUE(fs::exists(served_ / "server.cfg"));
+
+    const std::vector<std::string> sent = commands();
+    EXPECT_EQ(std::count_if(sent.begin(), sent.end(),
+                            [](const std::string& line) { return line.rfind("RETR", 0) == 0; }),
+              0);
+    EXPECT_TRUE(client.connected());
+}
+
+TEST_F(FtpClientTest, DisconnectClosesWithoutQuitAndNothingIsEverUploaded) {
+    start_server();
+    FtpClient client;
+    aim(client);
+    client.connect();
+    client.change_folder("maps");
+    client.list("");
+    client.download("island.pbo", (local_ / "island.pbo").string());
+    client.disconnect();
+    EXPECT_FALSE(client.connected());
+    ASSERT_TRUE(server_.wait_for_closed_connections(1));
+    for (const std::string& line : server_.received_commands()) {
+        EXPECT_NE(line.rfind("QUIT", 0), 0u) << line;
+        EXPECT_NE(line.rfind("STOR", 0), 0u) << line;
+    }
+    EXPECT_EQ(error_of([&] { client.list(""); }), "Not connected.");
+    client.disconnect();
+    EXPECT_FALSE(client.connected());
+}
+
+TEST_F(FtpClientTest, ConnectionDroppedByTheServerIsNoticedAtTheNextOperation) {
+    start_server();
+    FtpClient client;
+    aim(client);
+    client.connect();
+    server_.stop();
+    EXPECT_TRUE(client.connected());
+    const std::string message = error_of([&] { client.change_folder("maps"); });
+    EXPECT_EQ(message.rfind("Socket Error # ", 0), 0u) << message;
+    EXPECT_FALSE(client.connected());
+}
+
+TEST_F(FtpClientTest, ProxyLogInNamesTheTargetHostAfterTheUser) {
+    start_server({{user + "@ftp.example.test", password}, {"gate", "gate-pass"}});
+    RefusingPort target;  // nothing may go to the target itself: the proxy connects to it
+    FtpClient client;
+    aim(client);
+    client.set_host("ftp.example.test");
+    client.set_port(target.port());
+    client.set_proxy_type(FtpProxyType::user_at_host);
+    client.set_proxy_host("127.0.0.1");
+    client.set_proxy_port(server_.port());
+    client.connect();
+    EXPECT_TRUE(client.connected());
+    client.disconnect();
+
+    // A proxy with a log-in of its own is logged in to first.
+    client.set_proxy_user_name("gate");
+    client.set_proxy_password("gate-pass");
+    client.connect();
+    client.disconnect();
+
+    EXPECT_EQ(commands(), (std::vector<std::string>{"USER kvtu@ftp.example.test", "PASS secret",
+                                                    "TYPE I", "SYST", "USER gate", "PASS gate-pass",
+                                                    "USER kvtu@ftp.example.test", "PASS secret",
+                                                    "TYPE I", "SYST"}));
+}
+
+TEST_F(FtpClientTest, ProxyWithoutHostConnectsToTheServerButStillNamesTheHost) {
+    start_server({{user + "@127.0.0.1", password}});
+    FtpClient client;
+    aim(client);
+    client.set_proxy_type(FtpProxyType::user_at_host);
+    client.set_proxy_port(RefusingPort().port());
+    client.connect();
+    EXPECT_TRUE(client.connected());
+    EXPECT_EQ(commands().front(), "USER kvtu@127.0.0.1");
+}
+
+}  // namespace
