@@ -1,21 +1,28 @@
 #include "browser/browser_form.h"
 
+#include <unistd.h>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTextCursor>
 #include <QTextDocument>
+
 #include <algorithm>
+#include <cerrno>
+#include <functional>
 
 #include "browser/pictures.h"
 #include "browser/server_list.h"
 #include "platform/core/errors.h"
+#include "platform/core/paths.h"
 #include "platform/core/registry.h"
 #include "platform/core/settings_names.h"
+#include "platform/core/shell.h"
 #include "platform/core/text_to_integer.h"
 #include "platform/ui/application.h"
 #include "platform/ui/guarded.h"
@@ -61,6 +68,25 @@ class GridLines : public QStyledItemDelegate {
     }
 };
 
+const std::string config_extension = ".cfg";
+const std::string listing_pattern = "*.*";
+
+// The extension of a listed name: from its last "." on, unless a "\\" or ":" follows that ".".
+std::string extension_of(const std::string& name) {
+    const std::size_t position = name.find_last_of(".\\:");
+    if (position == std::string::npos || name[position] != '.') return {};
+    return name.substr(position);
+}
+
+// Adds the text where the list ordering puts it, after equal texts.
+template <class Insert>
+void insert_sorted(int count, const std::function<std::string(int)>& text_at,
+                   const std::string& text, Insert insert) {
+    int position = 0;
+    while (position < count && !ui::list_less(text, text_at(position))) ++position;
+    insert(position);
+}
+
 bool is_enter(const QKeyEvent& event) {
     return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
 }
@@ -96,6 +122,11 @@ Tmain_form::~Tmain_form() = default;
 void Tmain_form::bind_handlers() {
     using ui::guarded;
     connect(ui_->Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
+    connect(ui_->ftp_connect, &QPushButton::clicked, this, guarded([this] { ftp_connectClick(); }));
+    connect(ui_->ftp_disconnect, &QPushButton::clicked, this,
+            guarded([this] { ftp_disconnectClick(); }));
+    connect(ui_->server_selectconfig, &QPushButton::clicked, this,
+            guarded([this] { server_selectconfigClick(); }));
     connect(ui_->server_ipport, &QComboBox::editTextChanged, this,
             guarded([this] { server_ipportChange(); }));
     connect(ui_->server_ipport, &QComboBox::activated, this,
@@ -260,6 +291,7 @@ void Tmain_form::FormCreate() {
 }
 
 void Tmain_form::FormClose() {
+    if (ftp_con.connected()) ftp_con.disconnect();
     Registry settings_store;
     if (!settings_store.open_key(settings::launcher_key, true)) return;
     save_server_list(server_list_path(settings_store.read_string(settings::installdir)),
@@ -324,6 +356,107 @@ void Tmain_form::indy_pingReply(const net::EchoReply& AReplyStatus) {
     const std::uint32_t time = AReplyStatus.ms_time;
     const std::string text = time == 0 ? "<1 ms" : "=" + std::to_string(time) + " ms";
     ui_->server_latency->setText(ui::to_qstring(text));
+}
+
+void Tmain_form::apply_ftp_settings(Registry& ftp_settings) {
+    ftp_con.set_user_name(ftp_settings.read_string(settings::ftp_user));
+    ftp_con.set_password(ftp_settings.read_string(settings::ftp_pass));
+    // Every connect takes the stored state afresh, so that a flag switched off in the store is
+    // off at the next connect of the same run too.
+    ftp_con.set_passive(flag_on(ftp_settings.read_string(settings::ftp_psvc)));
+    ftp_con.set_host(ftp_settings.read_string(settings::ftp_host));
+    ftp_con.set_port(text_to_integer(ftp_settings.read_string(settings::ftp_port)));
+    if (!flag_on(ftp_settings.read_string(settings::ftp_proxy_activate))) {
+        ftp_con.set_proxy_type(net::FtpProxyType::none);
+        return;
+    }
+    ftp_con.set_proxy_host(ftp_settings.read_string(settings::ftp_proxy_host));
+    ftp_con.set_proxy_port(text_to_integer(ftp_settings.read_string(settings::ftp_proxy_port)));
+    ftp_con.set_proxy_user_name(ftp_settings.read_string(settings::ftp_proxy_user));
+    ftp_con.set_proxy_password(ftp_settings.read_string(settings::ftp_proxy_pass));
+    ftp_con.set_proxy_type(net::FtpProxyType::user_at_host);
+}
+
+void Tmain_form::ftp_connectClick() {
+    Registry ftp_settings;
+    if (!ftp_settings.open_key(settings::ftp_key, true)) return;
+    apply_ftp_settings(ftp_settings);
+    ftp_con.connect();
+    if (!ftp_con.connected()) return;
+    try {
+        ftp_con.change_folder(ftp_settings.read_string(settings::ftp_base));
+    } catch (...) {
+        // The group stays in its start state, so the connection must not stay open behind it:
+        // the next "Connect" would otherwise fail with "Already connected.".
+        ftp_con.disconnect();
+        throw;
+    }
+    ui_->ftp_disconnect->show();
+    ui_->ftp_connect->hide();
+    ui_->server_missionbrowser->setEnabled(true);
+    ui_->server_selectconfig->setEnabled(true);
+    ui_->filelist->setEnabled(true);
+    ui_->combo_configs->setEnabled(true);
+    ui_->ftp_status->setText(ui::to_qstring("Connected to " +
+                                            ftp_settings.read_string(settings::ftp_host) + ":" +
+                                            ftp_settings.read_string(settings::ftp_port) + " @ " +
+                                            ftp_settings.read_string(settings::ftp_base)));
+    show_listing();
+}
+
+void Tmain_form::show_listing() {
+    QListWidget& files = *ui_->filelist;
+    QComboBox& configs = *ui_->combo_configs;
+    for (const net::FtpListItem& item : ftp_con.list(listing_pattern)) {
+        const std::string& name = item.file_name;
+        if (extension_of(name) == config_extension) {
+            insert_sorted(
+                configs.count(), [&](int i) { return ui::to_bytes(configs.itemText(i)); }, name,
+                [&](int position) { configs.insertItem(position, ui::to_qstring(name)); });
+        } else {
+            insert_sorted(
+                files.count(), [&](int i) { return ui::to_bytes(files.item(i)->text()); }, name,
+                [&](int position) { files.insertItem(position, ui::to_qstring(name)); });
+        }
+    }
+}
+
+void Tmain_form::ftp_disconnectClick() {
+    ftp_con.disconnect();
+    ui_->ftp_disconnect->hide();
+    ui_->ftp_connect->show();
+    ui_->filelist->clear();
+    ui_->combo_configs->clear();
+    ui_->server_missionbrowser->setEnabled(false);
+    ui_->server_selectconfig->setEnabled(false);
+    ui_->filelist->setEnabled(false);
+    ui_->combo_configs->setEnabled(false);
+    ui_->ftp_status->clear();
+}
+
+void Tmain_form::server_selectconfigClick() {
+    std::string installdir;
+    {
+        Registry settings_store;
+        if (settings_store.open_key(settings::launcher_key, true)) {
+            installdir = settings_store.read_string(settings::installdir);
+            const std::string name = ui::to_bytes(ui_->combo_configs->currentText());
+            const std::string local_path =
+                installdir + std::string(path_delim) + "tmp" + std::string(path_delim) + name;
+            // A name is one file of the download folder: a name from the server must not
+            // reach, replace or delete anything outside it.
+            if (name.empty()) throw FileError(cannot_create_file_message(local_path, EISDIR));
+            if (name.find(path_delim) != std::string::npos || name == "." || name == "..") {
+                throw FileError(cannot_create_file_message(local_path, EINVAL));
+            }
+            // Only a file is deleted, never a folder; whether it went is not looked at.
+            ::unlink(local_path.c_str());
+            ftp_con.download(name, local_path);
+        }
+    }
+    shell_open(installdir + std::string(path_delim) + exe_name("kvtu_cfg_editor"),
+               "tmp" + std::string(path_delim) + ui::to_bytes(ui_->combo_configs->currentText()),
+               installdir);
 }
 
 std::optional<TStringDynArray> queryserverinfo(const std::string& host, std::int32_t port) {

@@ -11,10 +11,15 @@
 #include <string>
 
 #include "platform/core/string_array.h"
+#include "platform/net/ftp_client.h"
 #include "platform/net/icmp_echo.h"
 #include "platform/net/udp_client.h"
 
 class QTreeWidgetItem;
+
+namespace kvtu {
+class Registry;
+}
 
 namespace Ui {
 class Tmain_form;
@@ -39,6 +44,9 @@ class Tmain_form : public QWidget {
     void serverlistSelectItem(QTreeWidgetItem* Item, bool Selected);
     void serverlistMouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
     void indy_pingReply(const net::EchoReply& AReplyStatus);
+    void ftp_connectClick();
+    void ftp_disconnectClick();
+    void server_selectconfigClick();
 
     // The in-memory server list, the memo's text with "\n" between lines.
     std::string memo_text() const;
@@ -47,6 +55,8 @@ class Tmain_form : public QWidget {
     // The status query's client and the ping of the window, one each for the whole run.
     net::UdpClient udp_client;
     net::IcmpEcho indy_ping;
+    // The FTP connection to the user's game server, open from "Connect" to "Disconnect".
+    net::FtpClient ftp_con;
     const QList<QPixmap> customimagelist;
 
   protected:
@@ -66,6 +76,10 @@ class Tmain_form : public QWidget {
     // Icon by version and the five column texts of a summary.
     void show_summary(QTreeWidgetItem& row, const TStringDynArray& info);
     std::optional<TStringDynArray> query_entry(const std::string& entry);
+    // Applies the stored FTP settings to ftp_con; the store's subkey is open.
+    void apply_ftp_settings(Registry& ftp_settings);
+    // Fills filelist and combo_configs from the listing of the server's current folder.
+    void show_listing();
 
     std::unique_ptr<Ui::Tmain_form> ui_;
 };
