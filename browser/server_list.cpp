@@ -1,0 +1,117 @@
+#include "browser/server_list.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+
+#include "platform/core/errors.h"
+#include "platform/core/paths.h"
+
+namespace kvtu::browser {
+
+namespace {
+
+class FileHandle {
+  public:
+    explicit FileHandle(int handle) : handle_(handle) {}
+    ~FileHandle() {
+        if (handle_ >= 0) ::close(handle_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int get() const { return handle_; }
+    // Closes now and reports the system's error number, 0 when the close succeeded.
+    int close() {
+        const int result = ::close(handle_);
+        handle_ = -1;
+        return result == 0 ? 0 : errno;
+    }
+
+  private:
+    int handle_;
+};
+
+}  // namespace
+
+std::string server_list_path(const std::string& installdir) {
+    return installdir + std::string(path_delim) + "dta" + std::string(path_delim) +
+           "serverlist.dat";
+}
+
+std::string load_server_list(const std::string& path) {
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) throw FileError(cannot_open_file_message(path, errno));
+    std::string text;
+    std::array<char, 8192> buffer;
+    bool after_carriage_return = false;
+    for (;;) {
+        const ssize_t length = ::read(file.get(), buffer.data(), buffer.size());
+        if (length < 0) {
+            if (errno == EINTR) continue;
+            // A folder opens but cannot be read: to the user it is a file that cannot be opened.
+            throw FileError(cannot_open_file_message(path, errno));
+        }
+        if (length == 0) break;
+        for (ssize_t i = 0; i < length; ++i) {
+            const char character = buffer[static_cast<std::size_t>(i)];
+            if (character == '\n' && after_carriage_return) {
+                after_carriage_return = false;
+                continue;
+            }
+            after_carriage_return = character == '\r';
+            text += character == '\r' ? '\n' : character;
+        }
+    }
+    // A line break with nothing before it is no entry, only the end of an empty list.
+    if (text == "\n") text.clear();
+    return text;
+}
+
+void save_server_list(const std::string& path, const std::string& text) {
+    FileHandle file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (file.get() < 0) throw FileError(cannot_create_file_message(path, errno));
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16);
+    for (const char character : text) {
+        if (character == '\n') bytes += '\r';
+        bytes += character;
+    }
+    // A full disk or a failing device must not pass for a saved list: the window then stays
+    // open with the list, and the next close tries again.
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t length = ::write(file.get(), bytes.data() + written, bytes.size() - written);
+        if (length < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(cannot_write_file_message(path, errno));
+        }
+        written += static_cast<std::size_t>(length);
+    }
+    if (const int error = file.close(); error != 0) {
+        throw FileError(cannot_write_file_message(path, error));
+    }
+}
+
+TStringDynArray list_lines(std::string_view text) {
+    TStringDynArray lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            break;
+        }
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string append_line(const std::string& text, const std::string& entry) {
+    if (text.empty() || text.back() == '\n') return text + entry + "\n";
+    return text + "\n" + entry;
+}
+
+}  // namespace kvtu::browser

@@ -1,0 +1,224 @@
+// The "Server Configuration" group against a real FTP server on loopback, with a stand-in for
+// the outside configuration editor.
+#include <QListWidget>
+#include <QPushButton>
+#include <algorithm>
+
+#include "../launcher/stand_in.h"
+#include "browser_fixture.h"
+#include "ftp_server.h"
+
+namespace kvtu::browser::test {
+namespace {
+
+using kvtu::test::FtpServer;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::Not;
+
+const std::string user = "admin";
+const std::string password = "secret word";
+
+class BrowserFtpTest : public BrowserTest {
+  public:
+    void SetUp() override {
+        BrowserTest::SetUp();
+        served = kvtu::test::sandbox() / "served";
+        fs::create_directories(served / "cfg");
+        for (const char* name :
+             {"server.cfg", "Server.CFG", "old.cfg.bak", "basic.cfg", "readme.txt"}) {
+            std::ofstream(served / "cfg" / name) << "contents of " << name << "\n";
+        }
+        fs::create_directories(kvtu::test::install_dir() / "tmp");
+        server.start(user, password, served);
+        store_ftp(settings::ftp_host, "127.0.0.1");
+        store_ftp(settings::ftp_port, std::to_string(server.port()));
+        store_ftp(settings::ftp_user, user);
+        store_ftp(settings::ftp_pass, password);
+        store_ftp(settings::ftp_base, "cfg");
+        store_ftp(settings::ftp_psvc, "yes");
+        write_list("");
+    }
+
+    static void store_ftp(std::string_view name, const std::string& value) {
+        Registry ftp_settings;
+        ASSERT_TRUE(ftp_settings.open_key(settings::ftp_key, true));
+        ftp_settings.write_string(name, value);
+    }
+
+    static void click(const char* button) {
+        QTest::mouseClick(&control<QPushButton>(button), Qt::LeftButton);
+    }
+
+    std::vector<std::string> commands() const {
+        std::vector<std::string> lines = server.received_commands();
+        lines.erase(std::remove(lines.begin(), lines.end(), "<closed>"), lines.end());
+        return lines;
+    }
+
+    static bool connected_state() {
+        return control<QPushButton>("ftp_disconnect").isVisible() &&
+               !control<QPushButton>("ftp_connect").isVisible() &&
+               control<QPushButton>("server_missionbrowser").isEnabled() &&
+               control<QPushButton>("server_selectconfig").isEnabled() &&
+               control<QListWidget>("filelist").isEnabled() &&
+               control<QComboBox>("combo_configs").isEnabled();
+    }
+    static bool start_state() {
+        return !control<QPushButton>("ftp_disconnect").isVisible() &&
+               control<QPushButton>("ftp_connect").isVisible() &&
+               !control<QPushButton>("server_missionbrowser").isEnabled() &&
+               !control<QPushButton>("server_selectconfig").isEnabled() &&
+               !control<QListWidget>("filelist").isEnabled() &&
+               !control<QComboBox>("combo_configs").isEnabled() &&
+               control<QListWidget>("filelist").count() == 0 &&
+               control<QComboBox>("combo_configs").count() == 0 && label("ftp_status").empty();
+    }
+
+    static std::vector<std::string> files() {
+        std::vector<std::string> names;
+        QListWidget& list = control<QListWidget>("filelist");
+        for (int i = 0; i < list.count(); ++i) names.push_back(list.item(i)->text().toStdString());
+        return names;
+    }
+    static std::vector<std::string> configs() {
+        std::vector<std::string> names;
+        QComboBox& box = control<QComboBox>("combo_configs");
+        for (int i = 0; i < box.count(); ++i) names.push_back(box.itemText(i).toStdString());
+        return names;
+    }
+
+    static void choose_config(const std::string& name) {
+        control<QComboBox>("combo_configs").setEditText(QString::fromLatin1(name.c_str()));
+    }
+
+    fs::path served;
+    FtpServer server;
+};
+
+TEST_F(BrowserFtpTest, ConnectLogsInListsTheFolderAndShowsTheStoredTexts) {
+    store_ftp(settings::ftp_port, " " + std::to_string(server.port()));
+    start();
+    click("ftp_connect");
+    ASSERT_TRUE(boxes.empty()) << boxes.front().text;
+    EXPECT_TRUE(connected_state());
+    EXPECT_TRUE(main_form->ftp_con.connected());
+    EXPECT_EQ(label("ftp_status"),
+              "Connected to 127.0.0.1: " + std::to_string(server.port()) + " @ cfg");
+    EXPECT_THAT(configs(), ElementsAre("basic.cfg", "server.cfg"));
+    EXPECT_THAT(files(), ElementsAre("old.cfg.bak", "readme.txt", "Server.CFG"));
+    const std::vector<std::string> sent = commands();
+    EXPECT_THAT(sent, Contains("USER admin"));
+    EXPECT_THAT(sent, Contains("CWD cfg"));
+    EXPECT_THAT(sent, Contains("PASV"));
+    EXPECT_THAT(sent, Contains("LIST *.*"));
+    EXPECT_THAT(sent, Not(Contains("QUIT")));
+}
+
+TEST_F(BrowserFtpTest, DisconnectReturnsToTheStartStateWithoutQuit) {
+    store_ftp(settings::ftp_psvc, "Yes");
+    start();
+    click("ftp_connect");
+    ASSERT_TRUE(connected_state());
+    // "Yes" is not "yes": active mode.
+    EXPECT_THAT(commands(), Not(Contains("PASV")));
+    click("ftp_disconnect");
+    EXPECT_TRUE(start_state());
+    EXPECT_FALSE(main_form->ftp_con.connected());
+    EXPECT_TRUE(server.wait_for_closed_connections(1));
+    EXPECT_THAT(commands(), Not(Contains("QUIT")));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(BrowserFtpTest, PortsThatAreNoIntegersStopTheConnectBeforeAnyConnection) {
+    store_ftp(settings::ftp_port, "");
+    start();
+    click("ftp_connect");
+    store_ftp(settings::ftp_port, std::to_string(server.port()));
+    store_ftp(settings::ftp_proxy_activate, "yes");
+    store_ftp(settings::ftp_proxy_port, "21a");
+    click("ftp_connect");
+    EXPECT_THAT(error_texts(), ElementsAre("'' is not a valid integer value.",
+                                           "'21a' is not a valid integer value."));
+    EXPECT_TRUE(start_state());
+    EXPECT_TRUE(server.received_commands().empty());
+}
+
+TEST_F(BrowserFtpTest, AFailedChangeOfFolderLeavesNoConnectionBehindTheStartState) {
+    store_ftp(settings::ftp_base, "missing");
+    start();
+    click("ftp_connect");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(start_state());
+    EXPECT_FALSE(main_form->ftp_con.connected());
+    EXPECT_TRUE(server.wait_for_closed_connections(1));
+
+    // The next connect works at once instead of failing with "Already connected.".
+    store_ftp(settings::ftp_base, "cfg");
+    boxes.clear();
+    click("ftp_connect");
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text;
+    EXPECT_TRUE(connected_state());
+}
+
+TEST_F(BrowserFtpTest, EditConfigFetchesIntoTmpAndStartsTheEditorOnIt) {
+    const fs::path record = kvtu::test::sandbox() / "editor.record";
+    kvtu::test::write_stand_in(kvtu::test::install_dir() / "kvtu_cfg_editor", record);
+    const fs::path copy = kvtu::test::install_dir() / "tmp" / "server.cfg";
+    std::ofstream(copy) << "an older copy, longer than the server's file\n";
+    start();
+    click("ftp_connect");
+    choose_config("server.cfg");
+    click("server_selectconfig");
+    ASSERT_TRUE(boxes.empty()) << boxes.front().text;
+    const std::vector<std::string> started = kvtu::test::wait_for_record(record);
+    std::ifstream fetched(copy);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(fetched), {}), "contents of server.cfg\n");
+    const std::string install = fs::canonical(kvtu::test::install_dir()).string();
+    EXPECT_THAT(started,
+                ElementsAre("program=" + kvtu::test::install_dir().string() + "/kvtu_cfg_editor",
+                            "argc=1", "arg=tmp/server.cfg", "cwd=" + install));
+    EXPECT_THAT(commands(), Contains("RETR server.cfg"));
+}
+
+TEST_F(BrowserFtpTest, FailedFetchesStartNoEditor) {
+    const fs::path record = kvtu::test::sandbox() / "editor.record";
+    kvtu::test::write_stand_in(kvtu::test::install_dir() / "kvtu_cfg_editor", record);
+    std::ofstream(served / "evil.cfg") << "outside the base folder\n";
+    start();
+    click("ftp_connect");
+    const fs::path tmp = kvtu::test::install_dir() / "tmp";
+    for (const std::string name : {"", "../evil.cfg", "missing.cfg"}) {
+        choose_config(name);
+        click("server_selectconfig");
+    }
+    fs::remove_all(tmp);
+    choose_config("basic.cfg");
+    click("server_selectconfig");
+    const auto texts = error_texts();
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0], "Cannot create file \"" + (tmp / "").string() + "\". Is a directory.");
+    EXPECT_EQ(texts[1],
+              "Cannot create file \"" + (tmp / "../evil.cfg").string() + "\". Invalid argument.");
+    EXPECT_THAT(texts[3], ::testing::StartsWith("Cannot create file \"" +
+                                                (tmp / "basic.cfg").string() + "\"."));
+    EXPECT_FALSE(fs::exists(kvtu::test::install_dir() / "evil.cfg"));
+    EXPECT_FALSE(fs::exists(tmp));
+    // The editor would have been started at once; nothing has been by the end of the handlers.
+    EXPECT_FALSE(fs::exists(record));
+}
+
+TEST_F(BrowserFtpTest, ClosingTheWindowClosesTheConnectionWithoutQuitAndSavesTheList) {
+    start();
+    click("ftp_connect");
+    ASSERT_TRUE(main_form->ftp_con.connected());
+    type_and_enter("a:1");
+    EXPECT_TRUE(main_form->close());
+    EXPECT_FALSE(main_form->ftp_con.connected());
+    EXPECT_TRUE(server.wait_for_closed_connections(1));
+    EXPECT_THAT(commands(), Not(Contains("QUIT")));
+    EXPECT_EQ(read_list(), "a:1\r\n");
+}
+
+}  // namespace
+}  // namespace kvtu::browser::test

@@ -1,0 +1,110 @@
+#include "browser/server_list.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/core/errors.h"
+#include "test_environment.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kvtu::TStringDynArray;
+using namespace kvtu::browser;
+
+void write_bytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string read_bytes(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+std::string file_error(const auto& action) {
+    try {
+        action();
+    } catch (const kvtu::FileError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+TEST(ServerList, PathIsTheInstallFolderAndTheListsLiteral) {
+    EXPECT_EQ(server_list_path("/opt/kvtu"), "/opt/kvtu/dta/serverlist.dat");
+    EXPECT_EQ(server_list_path(""), "/dta/serverlist.dat");
+    EXPECT_EQ(server_list_path("/opt/kvtu/"), "/opt/kvtu//dta/serverlist.dat");
+}
+
+TEST(ServerList, EveryKindOfLineEndReadsAsOneLineBreak) {
+    const fs::path path = kvtu::test::sandbox() / "list.dat";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"\r\n", ""},
+        {"b:2\r\na:1", "b:2\na:1"},
+        {"a:1\nb:2\n", "a:1\nb:2\n"},
+        {"a:1\rb:2\r", "a:1\nb:2\n"},
+        {"a:1\r\n\r\nb:2\r\n", "a:1\n\nb:2\n"},
+        {"a:1\n\r\nb:2\r\r\n", "a:1\n\nb:2\n\n"},
+        {std::string("h\xe9te:1\r\n\xa0x:2", 13), std::string("h\xe9te:1\n\xa0x:2", 12)},
+    };
+    for (const auto& [file, text] : cases) {
+        write_bytes(path, file);
+        EXPECT_EQ(load_server_list(path), text) << file;
+    }
+}
+
+TEST(ServerList, LinesLeaveOutOnlyTheEmptyRestAfterAFinalBreak) {
+    EXPECT_EQ(list_lines(""), TStringDynArray{});
+    EXPECT_EQ(list_lines("a:1"), TStringDynArray{"a:1"});
+    EXPECT_EQ(list_lines("a:1\n"), TStringDynArray{"a:1"});
+    EXPECT_EQ(list_lines("a:1\n\nb:2\n"), (TStringDynArray{"a:1", "", "b:2"}));
+    EXPECT_EQ(list_lines("\n\n"), (TStringDynArray{"", ""}));
+    EXPECT_EQ(list_lines(" host:2303 \n"), TStringDynArray{" host:2303 "});
+}
+
+TEST(ServerList, AppendPutsTheEntryOnALineOfItsOwn) {
+    EXPECT_EQ(append_line("", "a:1"), "a:1\n");
+    EXPECT_EQ(append_line("b:2\n", "a:1"), "b:2\na:1\n");
+    EXPECT_EQ(append_line("b:2", "a:1"), "b:2\na:1");
+    // An empty entry after a text without a final break adds only the break.
+    EXPECT_EQ(append_line("b:2", ""), "b:2\n");
+    EXPECT_EQ(append_line("b:2\n", ""), "b:2\n\n");
+}
+
+TEST(ServerList, SaveWritesEachBreakAsCarriageReturnLineFeed) {
+    const fs::path path = kvtu::test::sandbox() / "list.dat";
+    write_bytes(path, "an older and much longer list\r\n");
+    save_server_list(path, "b:2\n\na:1");
+    EXPECT_EQ(read_bytes(path), "b:2\r\n\r\na:1");
+    save_server_list(path, "b:2\n");
+    EXPECT_EQ(read_bytes(path), "b:2\r\n");
+    save_server_list(path, "");
+    EXPECT_EQ(read_bytes(path), "");
+}
+
+TEST(ServerList, FailuresNameThePathAndTheSystemsReason) {
+    const fs::path missing = kvtu::test::sandbox() / "dta" / "serverlist.dat";
+    EXPECT_EQ(file_error([&] { load_server_list(missing); }),
+              "Cannot open file \"" + missing.string() + "\". No such file or directory");
+    EXPECT_EQ(file_error([&] { save_server_list(missing, "a:1\n"); }),
+              "Cannot create file \"" + missing.string() + "\". No such file or directory");
+    EXPECT_FALSE(fs::exists(missing.parent_path()));
+
+    const fs::path folder = kvtu::test::sandbox() / "folder";
+    fs::create_directory(folder);
+    EXPECT_EQ(file_error([&] { load_server_list(folder); }),
+              "Cannot open file \"" + folder.string() + "\". Is a directory");
+    EXPECT_EQ(file_error([&] { save_server_list(folder, "a:1\n"); }),
+              "Cannot create file \"" + folder.string() + "\". Is a directory");
+
+    // A device that is full: the write is refused, not reported as saved.
+    EXPECT_EQ(file_error([] { save_server_list("/dev/full", "a:1\n"); }),
+              "Cannot write file \"/dev/full\". No space left on device");
+}
+
+}  // namespace
