@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "../launcher/stand_in.h"
+#include "standin_record.h"
 #include "browser_fixture.h"
 #include "ftp_server.h"
 
@@ -163,7 +163,8 @@ TEST_F(BrowserFtpTest, AFailedChangeOfFolderLeavesNoConnectionBehindTheStartStat
 
 TEST_F(BrowserFtpTest, EditConfigFetchesIntoTmpAndStartsTheEditorOnIt) {
     const fs::path record = kvtu::test::sandbox() / "editor.record";
-    kvtu::test::write_stand_in(kvtu::test::install_dir() / "kvtu_cfg_editor", record);
+    kvtu::test::place_standin(kvtu::test::install_dir() / "kvtu_cfg_editor");
+    kvtu::test::record_standin_to(record);
     const fs::path copy = kvtu::test::install_dir() / "tmp" / "server.cfg";
     std::ofstream(copy) << "an older copy, longer than the server's file\n";
     start();
@@ -171,19 +172,22 @@ TEST_F(BrowserFtpTest, EditConfigFetchesIntoTmpAndStartsTheEditorOnIt) {
     choose_config("server.cfg");
     click("server_selectconfig");
     ASSERT_TRUE(boxes.empty()) << boxes.front().text;
-    const std::vector<std::string> started = kvtu::test::wait_for_record(record);
+    const auto started = kvtu::test::await_standin_record(record);
+    ASSERT_TRUE(started.has_value());
     std::ifstream fetched(copy);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(fetched), {}), "contents of server.cfg\n");
     const std::string install = fs::canonical(kvtu::test::install_dir()).string();
-    EXPECT_THAT(started,
-                ElementsAre("program=" + kvtu::test::install_dir().string() + "/kvtu_cfg_editor",
-                            "argc=1", "arg=tmp/server.cfg", "cwd=" + install));
+    EXPECT_THAT(started->arguments,
+                ElementsAre(kvtu::test::install_dir().string() + "/kvtu_cfg_editor",
+                            "tmp/server.cfg"));
+    EXPECT_EQ(started->working_folder, install);
     EXPECT_THAT(commands(), Contains("RETR server.cfg"));
 }
 
 TEST_F(BrowserFtpTest, FailedFetchesStartNoEditor) {
     const fs::path record = kvtu::test::sandbox() / "editor.record";
-    kvtu::test::write_stand_in(kvtu::test::install_dir() / "kvtu_cfg_editor", record);
+    kvtu::test::place_standin(kvtu::test::install_dir() / "kvtu_cfg_editor");
+    kvtu::test::record_standin_to(record);
     std::ofstream(served / "evil.cfg") << "outside the base folder\n";
     start();
     click("ftp_connect");
