@@ -1,7 +1,8 @@
 #include "profile.h"
 
-#include <cstdio>
-#include <memory>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kvtu {
 
@@ -26,18 +27,22 @@ bool same_name(std::string_view left, std::string_view right) {
     return true;
 }
 
-// The whole file; nothing when it cannot be opened or read (a folder, for one).
+// The whole file; nothing when it is no regular file or cannot be read. Opened without
+// blocking, so that a pipe in place of the file cannot hang the program.
 std::string file_content(const std::string& file) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::fopen(file.c_str(), "rb"),
-                                                                 &std::fclose);
-    if (!stream) return {};
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return {};
     std::string content;
-    char buffer[8192];
-    std::size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, stream.get())) > 0) {
-        content.append(buffer, count);
+    struct stat status {};
+    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
+        char buffer[8192];
+        ssize_t count;
+        while ((count = ::read(descriptor, buffer, sizeof buffer)) > 0) {
+            content.append(buffer, static_cast<std::size_t>(count));
+        }
+        if (count < 0) content.clear();
     }
-    if (std::ferror(stream.get())) return {};
+    ::close(descriptor);
     return content;
 }
 

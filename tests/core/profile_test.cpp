@@ -1,6 +1,7 @@
 #include "platform/core/profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -59,6 +60,9 @@ TEST(ProfileTest, MissingOrUnreadableFileSectionOrKeyReadsEmpty) {
     const auto file = profile_with("[madeby]\nstylename=Night\n");
     EXPECT_EQ(read_profile_string((sandbox() / "none.ini").string(), "madeby", "stylename"), "");
     EXPECT_EQ(read_profile_string(sandbox().string(), "madeby", "stylename"), "");
+    const auto pipe = sandbox() / "pipe.ini";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(read_profile_string(pipe.string(), "madeby", "stylename"), "");
     EXPECT_EQ(read_profile_string(file, "made", "stylename"), "");
     EXPECT_EQ(read_profile_string(file, "madeby", "style"), "");
     EXPECT_EQ(read_profile_string(profile_with(""), "madeby", "stylename"), "");
