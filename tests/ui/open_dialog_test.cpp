@@ -1,0 +1,62 @@
+#include "platform/ui/open_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "test_environment.h"
+
+namespace kvtu::ui {
+namespace {
+
+// Acts on the real dialog once it runs its modal loop; gives up after a bounded number of tries,
+// closing whatever modal window there is, so that a test never hangs.
+void when_dialog_runs(std::function<void(QFileDialog&)> action, int tries_left = 200) {
+    QTimer::singleShot(10, [action = std::move(action), tries_left]() mutable {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog != nullptr) {
+            action(*dialog);
+        } else if (tries_left > 0) {
+            when_dialog_runs(std::move(action), tries_left - 1);
+        } else if (QApplication::activeModalWidget() != nullptr) {
+            QApplication::activeModalWidget()->close();
+        }
+    });
+}
+
+TEST(OpenDialogTest, ChoosesAnExistingFileAndKeepsItsNameAsTheFileSystemSpellsIt) {
+    // A folder name outside Latin-1, in the file system's UTF-8.
+    const auto folder = kvtu::test::sandbox() / "Korvanth \xC3\x9C\xE2\x82\xAC";
+    std::filesystem::create_directories(folder);
+    const auto game = folder / "KorvanthUprising.exe";
+    std::ofstream(game) << "game";
+
+    OpenDialog dialog;
+    dialog.set_filter("KorvanthUprising.exe", "KORVANTHUPRISING.EXE");
+    QString shown_filter;
+    QFileDialog::FileMode mode = QFileDialog::Directory;
+    when_dialog_runs([&](QFileDialog& running) {
+        shown_filter = running.selectedNameFilter();
+        mode = running.fileMode();
+        running.selectFile(QString::fromUtf8(game.c_str()));
+        QMetaObject::invokeMethod(&running, "accept");
+    });
+    ASSERT_TRUE(dialog.execute(nullptr));
+    EXPECT_EQ(dialog.file_name(), game.string());
+    // The entry shows its description only, as the filter names it.
+    EXPECT_EQ(shown_filter.toStdString(), "KorvanthUprising.exe");
+    EXPECT_EQ(mode, QFileDialog::ExistingFile);
+
+    when_dialog_runs([](QFileDialog& running) { running.reject(); });
+    EXPECT_FALSE(dialog.execute(nullptr));
+    EXPECT_EQ(dialog.file_name(), game.string());
+}
+
+}  // namespace
+}  // namespace kvtu::ui
