@@ -524,6 +524,11 @@ TEST_F(SetupDialogTest, EachOkHidesTheDialogAndStoresNothing) {
         EXPECT_EQ(field("server_ftp_host").text(), "changed");
         form_setup->hide();
     }
+    // The close box only hides it too.
+    show_window(*form_setup);
+    form_setup->close();
+    EXPECT_FALSE(form_setup->isVisible());
+    EXPECT_EQ(file_bytes(hive_path()), hive_before);
     EXPECT_FALSE(autostart::current_entry());
     EXPECT_TRUE(boxes.empty());
 }
