@@ -88,10 +88,10 @@ TEST(SingleInstanceTest, SecondStartEndsAtOnceChangingNothingAndTheFirstRunsOn) 
     ASSERT_GT(first, 0);
     const Stopper stop_first(first);
     const auto deadline = Clock::now() + std::chrono::seconds(20);
-    // The first start with an empty store ends its writes with the switch "nosplash".
+    // The first start with an empty store ends its writes with the setup dialog's FTP key.
     const auto started = [&] {
         return holds_lock(first, lock_file) &&
-               test::file_bytes(test::hive_path()).find("\"nosplash\"=\"no\"") != std::string::npos;
+               test::file_bytes(test::hive_path()).find("ftp_server]") != std::string::npos;
     };
     while (!started() && Clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
