@@ -281,7 +281,12 @@ void Tmain_form::FormCreate() {
     Registry settings_store;
     if (!settings_store.open_key(settings::launcher_key, true)) return;
     const std::string path = server_list_path(settings_store.read_string(settings::installdir));
-    set_memo_text(load_server_list(path));
+    try {
+        set_memo_text(load_server_list(path));
+    } catch (const FileError&) {
+        if (list_file_present(path)) unread_list_path_ = path;
+        throw;
+    }
     for (const std::string& line : memo_lines()) {
         ui_->server_ipport->addItem(ui::to_qstring(line));
         add_row(line);
@@ -294,8 +299,10 @@ void Tmain_form::FormClose() {
     if (ftp_con.connected()) ftp_con.disconnect();
     Registry settings_store;
     if (!settings_store.open_key(settings::launcher_key, true)) return;
-    save_server_list(server_list_path(settings_store.read_string(settings::installdir)),
-                     memo_text());
+    const std::string path = server_list_path(settings_store.read_string(settings::installdir));
+    // The user's list is still there, unread: keeping it loses less than replacing it.
+    if (path == unread_list_path_ && list_file_present(path)) return;
+    save_server_list(path, memo_text());
 }
 
 void Tmain_form::server_ipportKeyPress(char& Key) {
@@ -340,6 +347,7 @@ void Tmain_form::Button1Click() {
         path = server_list_path(settings_store.read_string(settings::installdir));
     }
     set_memo_text(load_server_list(path));
+    unread_list_path_.clear();
     QTreeWidget& list = *ui_->serverlist;
     for (const std::string& line : memo_lines()) {
         const auto info = query_entry(line);

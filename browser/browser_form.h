@@ -82,6 +82,9 @@ class Tmain_form : public QWidget {
     void show_listing();
 
     std::unique_ptr<Ui::Tmain_form> ui_;
+    // The path of a list that was there at the start but could not be read. The memo does not
+    // hold it, so the close must not write the memo over it.
+    std::string unread_list_path_;
 };
 
 extern Tmain_form* main_form;

@@ -4,9 +4,9 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "standin_record.h"
 #include "browser_fixture.h"
 #include "ftp_server.h"
+#include "standin_record.h"
 
 namespace kvtu::browser::test {
 namespace {
@@ -177,9 +177,9 @@ TEST_F(BrowserFtpTest, EditConfigFetchesIntoTmpAndStartsTheEditorOnIt) {
     std::ifstream fetched(copy);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(fetched), {}), "contents of server.cfg\n");
     const std::string install = fs::canonical(kvtu::test::install_dir()).string();
-    EXPECT_THAT(started->arguments,
-                ElementsAre(kvtu::test::install_dir().string() + "/kvtu_cfg_editor",
-                            "tmp/server.cfg"));
+    EXPECT_THAT(
+        started->arguments,
+        ElementsAre(kvtu::test::install_dir().string() + "/kvtu_cfg_editor", "tmp/server.cfg"));
     EXPECT_EQ(started->working_folder, install);
     EXPECT_THAT(commands(), Contains("RETR server.cfg"));
 }
