@@ -273,10 +273,7 @@ void Tmain_form::FormCreate() {
     // The FTP controls reach their start state before anything can fail.
     ui_->filelist->clear();
     ui_->combo_configs->clear();
-    ui_->server_missionbrowser->setEnabled(false);
-    ui_->server_selectconfig->setEnabled(false);
-    ui_->filelist->setEnabled(false);
-    ui_->combo_configs->setEnabled(false);
+    enable_config_controls(false);
 
     Registry settings_store;
     if (!settings_store.open_key(settings::launcher_key, true)) return;
@@ -366,6 +363,13 @@ void Tmain_form::indy_pingReply(const net::EchoReply& AReplyStatus) {
     ui_->server_latency->setText(ui::to_qstring(text));
 }
 
+void Tmain_form::enable_config_controls(bool enabled) {
+    ui_->server_missionbrowser->setEnabled(enabled);
+    ui_->server_selectconfig->setEnabled(enabled);
+    ui_->filelist->setEnabled(enabled);
+    ui_->combo_configs->setEnabled(enabled);
+}
+
 void Tmain_form::apply_ftp_settings(Registry& ftp_settings) {
     ftp_con.set_user_name(ftp_settings.read_string(settings::ftp_user));
     ftp_con.set_password(ftp_settings.read_string(settings::ftp_pass));
@@ -401,10 +405,7 @@ void Tmain_form::ftp_connectClick() {
     }
     ui_->ftp_disconnect->show();
     ui_->ftp_connect->hide();
-    ui_->server_missionbrowser->setEnabled(true);
-    ui_->server_selectconfig->setEnabled(true);
-    ui_->filelist->setEnabled(true);
-    ui_->combo_configs->setEnabled(true);
+    enable_config_controls(true);
     ui_->ftp_status->setText(ui::to_qstring("Connected to " +
                                             ftp_settings.read_string(settings::ftp_host) + ":" +
                                             ftp_settings.read_string(settings::ftp_port) + " @ " +
@@ -435,10 +436,7 @@ void Tmain_form::ftp_disconnectClick() {
     ui_->ftp_connect->show();
     ui_->filelist->clear();
     ui_->combo_configs->clear();
-    ui_->server_missionbrowser->setEnabled(false);
-    ui_->server_selectconfig->setEnabled(false);
-    ui_->filelist->setEnabled(false);
-    ui_->combo_configs->setEnabled(false);
+    enable_config_controls(false);
     ui_->ftp_status->clear();
 }
 

@@ -76,6 +76,8 @@ class Tmain_form : public QWidget {
     // Icon by version and the five column texts of a summary.
     void show_summary(QTreeWidgetItem& row, const TStringDynArray& info);
     std::optional<TStringDynArray> query_entry(const std::string& entry);
+    // The four controls that work only while connected, in their designed order.
+    void enable_config_controls(bool enabled);
     // Applies the stored FTP settings to ftp_con; the store's subkey is open.
     void apply_ftp_settings(Registry& ftp_settings);
     // Fills filelist and combo_configs from the listing of the server's current folder.
