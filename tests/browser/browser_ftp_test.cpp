@@ -144,6 +144,26 @@ TEST_F(BrowserFtpTest, PortsThatAreNoIntegersStopTheConnectBeforeAnyConnection) 
     EXPECT_TRUE(server.received_commands().empty());
 }
 
+TEST_F(BrowserFtpTest, ProxySettingsLogInToTheProxyThenAsUserAtTheStoredHost) {
+    server.stop();
+    server.start(user, password, served, {{user + "@ftp.example.test", password}, {"gate", "pw"}});
+    store_ftp(settings::ftp_host, "ftp.example.test");
+    store_ftp(settings::ftp_port, "21");
+    store_ftp(settings::ftp_proxy_activate, "yes");
+    store_ftp(settings::ftp_proxy_host, "127.0.0.1");
+    store_ftp(settings::ftp_proxy_port, "$" + QString::number(server.port(), 16).toStdString());
+    store_ftp(settings::ftp_proxy_user, "gate");
+    store_ftp(settings::ftp_proxy_pass, "pw");
+    start();
+    click("ftp_connect");
+    ASSERT_TRUE(boxes.empty()) << boxes.front().text;
+    EXPECT_TRUE(connected_state());
+    EXPECT_EQ(label("ftp_status"), "Connected to ftp.example.test:21 @ cfg");
+    EXPECT_THAT(commands(),
+                ElementsAre("USER gate", "PASS pw", "USER admin@ftp.example.test",
+                            "PASS secret word", "TYPE I", "SYST", "CWD cfg", "PASV", "LIST *.*"));
+}
+
 TEST_F(BrowserFtpTest, AFailedChangeOfFolderLeavesNoConnectionBehindTheStartState) {
     store_ftp(settings::ftp_base, "missing");
     start();
