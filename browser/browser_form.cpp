@@ -450,9 +450,11 @@ void Tmain_form::server_selectconfigClick() {
             const std::string local_path =
                 installdir + std::string(path_delim) + "tmp" + std::string(path_delim) + name;
             // A name is one file of the download folder: a name from the server must not
-            // reach, replace or delete anything outside it.
+            // reach, replace or delete anything outside it. The system would cut the path at a
+            // NUL byte, so such a name would delete some other file of the folder.
             if (name.empty()) throw FileError(cannot_create_file_message(local_path, EISDIR));
-            if (name.find(path_delim) != std::string::npos || name == "." || name == "..") {
+            if (name.find(path_delim) != std::string::npos ||
+                name.find('\0') != std::string::npos || name == "." || name == "..") {
                 throw FileError(cannot_create_file_message(local_path, EINVAL));
             }
             // Only a file is deleted, never a folder; whether it went is not looked at.

@@ -209,22 +209,30 @@ TEST_F(BrowserFtpTest, FailedFetchesStartNoEditor) {
     kvtu::test::place_standin(kvtu::test::install_dir() / "kvtu_cfg_editor");
     kvtu::test::record_standin_to(record);
     std::ofstream(served / "evil.cfg") << "outside the base folder\n";
+    const fs::path tmp = kvtu::test::install_dir() / "tmp";
+    std::ofstream(tmp / "kept.cfg") << "an earlier fetch\n";
     start();
     click("ftp_connect");
-    const fs::path tmp = kvtu::test::install_dir() / "tmp";
     for (const std::string name : {"", "../evil.cfg", "missing.cfg"}) {
         choose_config(name);
         click("server_selectconfig");
     }
+    const std::string cut_name("kept.cfg\0x", 10);
+    control<QComboBox>("combo_configs").setEditText(QString::fromLatin1(cut_name.data(), 10));
+    click("server_selectconfig");
+    EXPECT_TRUE(fs::exists(tmp / "kept.cfg"));
     fs::remove_all(tmp);
     choose_config("basic.cfg");
     click("server_selectconfig");
     const auto texts = error_texts();
-    ASSERT_EQ(texts.size(), 4u);
+    ASSERT_EQ(texts.size(), 5u);
     EXPECT_EQ(texts[0], "Cannot create file \"" + (tmp / "").string() + "\". Is a directory.");
     EXPECT_EQ(texts[1],
               "Cannot create file \"" + (tmp / "../evil.cfg").string() + "\". Invalid argument.");
-    EXPECT_THAT(texts[3], ::testing::StartsWith("Cannot create file \"" +
+    // The message box text ends at the NUL byte.
+    EXPECT_THAT(texts[3],
+                ::testing::StartsWith("Cannot create file \"" + (tmp / "kept.cfg").string()));
+    EXPECT_THAT(texts[4], ::testing::StartsWith("Cannot create file \"" +
                                                 (tmp / "basic.cfg").string() + "\"."));
     EXPECT_FALSE(fs::exists(kvtu::test::install_dir() / "evil.cfg"));
     EXPECT_FALSE(fs::exists(tmp));
