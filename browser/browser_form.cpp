@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QStyledItemDelegate>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -271,8 +272,7 @@ std::optional<TStringDynArray> Tmain_form::query_entry(const std::string& entry)
 
 void Tmain_form::FormCreate() {
     // The FTP controls reach their start state before anything can fail.
-    ui_->filelist->clear();
-    ui_->combo_configs->clear();
+    empty_config_lists();
     enable_config_controls(false);
 
     Registry settings_store;
@@ -363,6 +363,13 @@ void Tmain_form::indy_pingReply(const net::EchoReply& AReplyStatus) {
     ui_->server_latency->setText(ui::to_qstring(text));
 }
 
+void Tmain_form::empty_config_lists() {
+    ui_->filelist->clear();
+    ui_->combo_configs->clear();
+    // Removing the items leaves a typed name in the box.
+    ui_->combo_configs->clearEditText();
+}
+
 void Tmain_form::enable_config_controls(bool enabled) {
     ui_->server_missionbrowser->setEnabled(enabled);
     ui_->server_selectconfig->setEnabled(enabled);
@@ -416,6 +423,9 @@ void Tmain_form::ftp_connectClick() {
 void Tmain_form::show_listing() {
     QListWidget& files = *ui_->filelist;
     QComboBox& configs = *ui_->combo_configs;
+    // The box would take the first name added as its text; which file to fetch is the user's
+    // choice, so its text stays empty.
+    const auto no_choice = qScopeGuard([&configs] { configs.setCurrentIndex(-1); });
     for (const net::FtpListItem& item : ftp_con.list(listing_pattern)) {
         const std::string& name = item.file_name;
         if (extension_of(name) == config_extension) {
@@ -434,8 +444,7 @@ void Tmain_form::ftp_disconnectClick() {
     ftp_con.disconnect();
     ui_->ftp_disconnect->hide();
     ui_->ftp_connect->show();
-    ui_->filelist->clear();
-    ui_->combo_configs->clear();
+    empty_config_lists();
     enable_config_controls(false);
     ui_->ftp_status->clear();
 }

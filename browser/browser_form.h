@@ -76,6 +76,8 @@ class Tmain_form : public QWidget {
     // Icon by version and the five column texts of a summary.
     void show_summary(QTreeWidgetItem& row, const TStringDynArray& info);
     std::optional<TStringDynArray> query_entry(const std::string& entry);
+    // Empties filelist and combo_configs, the names and the box's text.
+    void empty_config_lists();
     // The four controls that work only while connected, in their designed order.
     void enable_config_controls(bool enabled);
     // Applies the stored FTP settings to ftp_con; the store's subkey is open.

@@ -72,7 +72,9 @@ class BrowserFtpTest : public BrowserTest {
                !control<QListWidget>("filelist").isEnabled() &&
                !control<QComboBox>("combo_configs").isEnabled() &&
                control<QListWidget>("filelist").count() == 0 &&
-               control<QComboBox>("combo_configs").count() == 0 && label("ftp_status").empty();
+               control<QComboBox>("combo_configs").count() == 0 &&
+               control<QComboBox>("combo_configs").currentText().isEmpty() &&
+               label("ftp_status").empty();
     }
 
     static std::vector<std::string> files() {
@@ -106,6 +108,8 @@ TEST_F(BrowserFtpTest, ConnectLogsInListsTheFolderAndShowsTheStoredTexts) {
     EXPECT_EQ(label("ftp_status"),
               "Connected to 127.0.0.1: " + std::to_string(server.port()) + " @ cfg");
     EXPECT_THAT(configs(), ElementsAre("basic.cfg", "server.cfg"));
+    // Filling the box chooses none of its names: the user does.
+    EXPECT_EQ(control<QComboBox>("combo_configs").currentText(), "");
     EXPECT_THAT(files(), ElementsAre("old.cfg.bak", "readme.txt", "Server.CFG"));
     const std::vector<std::string> sent = commands();
     EXPECT_THAT(sent, Contains("USER admin"));
@@ -122,6 +126,7 @@ TEST_F(BrowserFtpTest, DisconnectReturnsToTheStartStateWithoutQuit) {
     ASSERT_TRUE(connected_state());
     // "Yes" is not "yes": active mode.
     EXPECT_THAT(commands(), Not(Contains("PASV")));
+    choose_config("server.cfg");
     click("ftp_disconnect");
     EXPECT_TRUE(start_state());
     EXPECT_FALSE(main_form->ftp_con.connected());
