@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QStyledItemDelegate>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -271,17 +272,18 @@ std::optional<TStringDynArray> Tmain_form::query_entry(const std::string& entry)
 
 void Tmain_form::FormCreate() {
     // The FTP controls reach their start state before anything can fail.
-    ui_->filelist->clear();
-    ui_->combo_configs->clear();
-    ui_->server_missionbrowser->setEnabled(false);
-    ui_->server_selectconfig->setEnabled(false);
-    ui_->filelist->setEnabled(false);
-    ui_->combo_configs->setEnabled(false);
+    empty_config_lists();
+    enable_config_controls(false);
 
     Registry settings_store;
     if (!settings_store.open_key(settings::launcher_key, true)) return;
     const std::string path = server_list_path(settings_store.read_string(settings::installdir));
-    set_memo_text(load_server_list(path));
+    try {
+        set_memo_text(load_server_list(path));
+    } catch (const FileError&) {
+        if (list_file_present(path)) unread_list_path_ = path;
+        throw;
+    }
     for (const std::string& line : memo_lines()) {
         ui_->server_ipport->addItem(ui::to_qstring(line));
         add_row(line);
@@ -294,8 +296,10 @@ void Tmain_form::FormClose() {
     if (ftp_con.connected()) ftp_con.disconnect();
     Registry settings_store;
     if (!settings_store.open_key(settings::launcher_key, true)) return;
-    save_server_list(server_list_path(settings_store.read_string(settings::installdir)),
-                     memo_text());
+    const std::string path = server_list_path(settings_store.read_string(settings::installdir));
+    // The user's list is still there, unread: keeping it loses less than replacing it.
+    if (path == unread_list_path_ && list_file_present(path)) return;
+    save_server_list(path, memo_text());
 }
 
 void Tmain_form::server_ipportKeyPress(char& Key) {
@@ -340,6 +344,7 @@ void Tmain_form::Button1Click() {
         path = server_list_path(settings_store.read_string(settings::installdir));
     }
     set_memo_text(load_server_list(path));
+    unread_list_path_.clear();
     QTreeWidget& list = *ui_->serverlist;
     for (const std::string& line : memo_lines()) {
         const auto info = query_entry(line);
@@ -356,6 +361,20 @@ void Tmain_form::indy_pingReply(const net::EchoReply& AReplyStatus) {
     const std::uint32_t time = AReplyStatus.ms_time;
     const std::string text = time == 0 ? "<1 ms" : "=" + std::to_string(time) + " ms";
     ui_->server_latency->setText(ui::to_qstring(text));
+}
+
+void Tmain_form::empty_config_lists() {
+    ui_->filelist->clear();
+    ui_->combo_configs->clear();
+    // Removing the items leaves a typed name in the box.
+    ui_->combo_configs->clearEditText();
+}
+
+void Tmain_form::enable_config_controls(bool enabled) {
+    ui_->server_missionbrowser->setEnabled(enabled);
+    ui_->server_selectconfig->setEnabled(enabled);
+    ui_->filelist->setEnabled(enabled);
+    ui_->combo_configs->setEnabled(enabled);
 }
 
 void Tmain_form::apply_ftp_settings(Registry& ftp_settings) {
@@ -393,10 +412,7 @@ void Tmain_form::ftp_connectClick() {
     }
     ui_->ftp_disconnect->show();
     ui_->ftp_connect->hide();
-    ui_->server_missionbrowser->setEnabled(true);
-    ui_->server_selectconfig->setEnabled(true);
-    ui_->filelist->setEnabled(true);
-    ui_->combo_configs->setEnabled(true);
+    enable_config_controls(true);
     ui_->ftp_status->setText(ui::to_qstring("Connected to " +
                                             ftp_settings.read_string(settings::ftp_host) + ":" +
                                             ftp_settings.read_string(settings::ftp_port) + " @ " +
@@ -407,6 +423,9 @@ void Tmain_form::ftp_connectClick() {
 void Tmain_form::show_listing() {
     QListWidget& files = *ui_->filelist;
     QComboBox& configs = *ui_->combo_configs;
+    // The box would take the first name added as its text; which file to fetch is the user's
+    // choice, so its text stays empty.
+    const auto no_choice = qScopeGuard([&configs] { configs.setCurrentIndex(-1); });
     for (const net::FtpListItem& item : ftp_con.list(listing_pattern)) {
         const std::string& name = item.file_name;
         if (extension_of(name) == config_extension) {
@@ -425,12 +444,8 @@ void Tmain_form::ftp_disconnectClick() {
     ftp_con.disconnect();
     ui_->ftp_disconnect->hide();
     ui_->ftp_connect->show();
-    ui_->filelist->clear();
-    ui_->combo_configs->clear();
-    ui_->server_missionbrowser->setEnabled(false);
-    ui_->server_selectconfig->setEnabled(false);
-    ui_->filelist->setEnabled(false);
-    ui_->combo_configs->setEnabled(false);
+    empty_config_lists();
+    enable_config_controls(false);
     ui_->ftp_status->clear();
 }
 
@@ -444,9 +459,11 @@ void Tmain_form::server_selectconfigClick() {
             const std::string local_path =
                 installdir + std::string(path_delim) + "tmp" + std::string(path_delim) + name;
             // A name is one file of the download folder: a name from the server must not
-            // reach, replace or delete anything outside it.
+            // reach, replace or delete anything outside it. The system would cut the path at a
+            // NUL byte, so such a name would delete some other file of the folder.
             if (name.empty()) throw FileError(cannot_create_file_message(local_path, EISDIR));
-            if (name.find(path_delim) != std::string::npos || name == "." || name == "..") {
+            if (name.find(path_delim) != std::string::npos ||
+                name.find('\0') != std::string::npos || name == "." || name == "..") {
                 throw FileError(cannot_create_file_message(local_path, EINVAL));
             }
             // Only a file is deleted, never a folder; whether it went is not looked at.

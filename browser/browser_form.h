@@ -76,12 +76,19 @@ class Tmain_form : public QWidget {
     // Icon by version and the five column texts of a summary.
     void show_summary(QTreeWidgetItem& row, const TStringDynArray& info);
     std::optional<TStringDynArray> query_entry(const std::string& entry);
+    // Empties filelist and combo_configs, the names and the box's text.
+    void empty_config_lists();
+    // The four controls that work only while connected, in their designed order.
+    void enable_config_controls(bool enabled);
     // Applies the stored FTP settings to ftp_con; the store's subkey is open.
     void apply_ftp_settings(Registry& ftp_settings);
     // Fills filelist and combo_configs from the listing of the server's current folder.
     void show_listing();
 
     std::unique_ptr<Ui::Tmain_form> ui_;
+    // The path of a list that was there at the start but could not be read. The memo does not
+    // hold it, so the close must not write the memo over it.
+    std::string unread_list_path_;
 };
 
 extern Tmain_form* main_form;

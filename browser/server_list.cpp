@@ -1,6 +1,7 @@
 #include "browser/server_list.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -41,8 +42,14 @@ std::string server_list_path(const std::string& installdir) {
 }
 
 std::string load_server_list(const std::string& path) {
-    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK a FIFO at the path would block the start until some writer came.
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) throw FileError(cannot_open_file_message(path, errno));
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0) throw FileError(cannot_open_file_message(path, errno));
+    // Only a file has an end: a FIFO, socket or device would give nothing or never stop.
+    if (S_ISDIR(status.st_mode)) throw FileError(cannot_open_file_message(path, EISDIR));
+    if (!S_ISREG(status.st_mode)) throw FileError(cannot_open_file_message(path, EINVAL));
     std::string text;
     std::array<char, 8192> buffer;
     bool after_carriage_return = false;
@@ -50,7 +57,6 @@ std::string load_server_list(const std::string& path) {
         const ssize_t length = ::read(file.get(), buffer.data(), buffer.size());
         if (length < 0) {
             if (errno == EINTR) continue;
-            // A folder opens but cannot be read: to the user it is a file that cannot be opened.
             throw FileError(cannot_open_file_message(path, errno));
         }
         if (length == 0) break;
@@ -70,7 +76,9 @@ std::string load_server_list(const std::string& path) {
 }
 
 void save_server_list(const std::string& path, const std::string& text) {
-    FileHandle file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    // O_NONBLOCK: a FIFO without a reader is refused at once instead of blocking the close.
+    FileHandle file(
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666));
     if (file.get() < 0) throw FileError(cannot_create_file_message(path, errno));
     std::string bytes;
     bytes.reserve(text.size() + text.size() / 16);
@@ -92,6 +100,11 @@ void save_server_list(const std::string& path, const std::string& text) {
     if (const int error = file.close(); error != 0) {
         throw FileError(cannot_write_file_message(path, error));
     }
+}
+
+bool list_file_present(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0;
 }
 
 TStringDynArray list_lines(std::string_view text) {

@@ -13,12 +13,15 @@ namespace kvtu::browser {
 std::string server_list_path(const std::string& installdir);
 
 // The whole file as in-memory text: CR LF, a lone LF and a lone CR each end a line. A file that
-// cannot be opened or read raises FileError "Cannot open file ...".
+// cannot be opened or read, and anything at the path that is not a file, raise FileError
+// "Cannot open file ...".
 std::string load_server_list(const std::string& path);
 // Replaces the whole file (created or truncated) with the text, each line break written as
 // CR LF. A file that cannot be created raises FileError "Cannot create file ..."; one that
 // cannot be written completely "Cannot write file ...".
 void save_server_list(const std::string& path, const std::string& text);
+// Whether anything (a file, a folder, a link) stands at the path.
+bool list_file_present(const std::string& path);
 
 // The entries of the text: one per line, leaving out the empty rest after a final line break.
 TStringDynArray list_lines(std::string_view text);

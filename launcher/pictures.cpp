@@ -5,29 +5,14 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "platform/ui/emblem.h"
+
 namespace kvtu::launcher {
 
 namespace {
 
 const QColor dark_green(0x2e, 0x4a, 0x2a);
 const QColor sand(0xd8, 0xc8, 0x8a);
-
-QPixmap emblem(int size) {
-    QPixmap picture(size, size);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(dark_green);
-    painter.setPen(QPen(sand, size / 16.0 + 0.5));
-    painter.drawEllipse(QRectF(0.5, 0.5, size - 1.0, size - 1.0));
-    QFont font("DejaVu Sans");
-    font.setBold(true);
-    font.setPixelSize(size * 5 / 8);
-    painter.setFont(font);
-    painter.setPen(sand);
-    painter.drawText(picture.rect(), Qt::AlignCenter, "K");
-    return picture;
-}
 
 // A 16 x 16 image of the notification-area menu, drawn by `draw` on a transparent ground.
 template <class Draw>
@@ -45,9 +30,7 @@ QPixmap menu_image(Draw draw) {
 }  // namespace
 
 QIcon application_icon() {
-    QIcon icon;
-    for (int size : {16, 32, 64}) icon.addPixmap(emblem(size));
-    return icon;
+    return ui::emblem_icon();
 }
 
 QPixmap exit_image() {
@@ -85,7 +68,7 @@ QPixmap about_picture() {
     hills.lineTo(230, 113);
     hills.closeSubpath();
     painter.fillPath(hills, dark_green);
-    painter.drawPixmap(12, 12, emblem(40));
+    painter.drawPixmap(12, 12, ui::emblem(40));
     QFont font("DejaVu Sans");
     font.setBold(true);
     font.setPixelSize(22);

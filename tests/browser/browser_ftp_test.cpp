@@ -4,9 +4,9 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "standin_record.h"
 #include "browser_fixture.h"
 #include "ftp_server.h"
+#include "standin_record.h"
 
 namespace kvtu::browser::test {
 namespace {
@@ -72,7 +72,9 @@ class BrowserFtpTest : public BrowserTest {
                !control<QListWidget>("filelist").isEnabled() &&
                !control<QComboBox>("combo_configs").isEnabled() &&
                control<QListWidget>("filelist").count() == 0 &&
-               control<QComboBox>("combo_configs").count() == 0 && label("ftp_status").empty();
+               control<QComboBox>("combo_configs").count() == 0 &&
+               control<QComboBox>("combo_configs").currentText().isEmpty() &&
+               label("ftp_status").empty();
     }
 
     static std::vector<std::string> files() {
@@ -106,6 +108,8 @@ TEST_F(BrowserFtpTest, ConnectLogsInListsTheFolderAndShowsTheStoredTexts) {
     EXPECT_EQ(label("ftp_status"),
               "Connected to 127.0.0.1: " + std::to_string(server.port()) + " @ cfg");
     EXPECT_THAT(configs(), ElementsAre("basic.cfg", "server.cfg"));
+    // Filling the box chooses none of its names: the user does.
+    EXPECT_EQ(control<QComboBox>("combo_configs").currentText(), "");
     EXPECT_THAT(files(), ElementsAre("old.cfg.bak", "readme.txt", "Server.CFG"));
     const std::vector<std::string> sent = commands();
     EXPECT_THAT(sent, Contains("USER admin"));
@@ -122,6 +126,7 @@ TEST_F(BrowserFtpTest, DisconnectReturnsToTheStartStateWithoutQuit) {
     ASSERT_TRUE(connected_state());
     // "Yes" is not "yes": active mode.
     EXPECT_THAT(commands(), Not(Contains("PASV")));
+    choose_config("server.cfg");
     click("ftp_disconnect");
     EXPECT_TRUE(start_state());
     EXPECT_FALSE(main_form->ftp_con.connected());
@@ -142,6 +147,26 @@ TEST_F(BrowserFtpTest, PortsThatAreNoIntegersStopTheConnectBeforeAnyConnection) 
                                            "'21a' is not a valid integer value."));
     EXPECT_TRUE(start_state());
     EXPECT_TRUE(server.received_commands().empty());
+}
+
+TEST_F(BrowserFtpTest, ProxySettingsLogInToTheProxyThenAsUserAtTheStoredHost) {
+    server.stop();
+    server.start(user, password, served, {{user + "@ftp.example.test", password}, {"gate", "pw"}});
+    store_ftp(settings::ftp_host, "ftp.example.test");
+    store_ftp(settings::ftp_port, "21");
+    store_ftp(settings::ftp_proxy_activate, "yes");
+    store_ftp(settings::ftp_proxy_host, "127.0.0.1");
+    store_ftp(settings::ftp_proxy_port, "$" + QString::number(server.port(), 16).toStdString());
+    store_ftp(settings::ftp_proxy_user, "gate");
+    store_ftp(settings::ftp_proxy_pass, "pw");
+    start();
+    click("ftp_connect");
+    ASSERT_TRUE(boxes.empty()) << boxes.front().text;
+    EXPECT_TRUE(connected_state());
+    EXPECT_EQ(label("ftp_status"), "Connected to ftp.example.test:21 @ cfg");
+    EXPECT_THAT(commands(),
+                ElementsAre("USER gate", "PASS pw", "USER admin@ftp.example.test",
+                            "PASS secret word", "TYPE I", "SYST", "CWD cfg", "PASV", "LIST *.*"));
 }
 
 TEST_F(BrowserFtpTest, AFailedChangeOfFolderLeavesNoConnectionBehindTheStartState) {
@@ -177,9 +202,9 @@ TEST_F(BrowserFtpTest, EditConfigFetchesIntoTmpAndStartsTheEditorOnIt) {
     std::ifstream fetched(copy);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(fetched), {}), "contents of server.cfg\n");
     const std::string install = fs::canonical(kvtu::test::install_dir()).string();
-    EXPECT_THAT(started->arguments,
-                ElementsAre(kvtu::test::install_dir().string() + "/kvtu_cfg_editor",
-                            "tmp/server.cfg"));
+    EXPECT_THAT(
+        started->arguments,
+        ElementsAre(kvtu::test::install_dir().string() + "/kvtu_cfg_editor", "tmp/server.cfg"));
     EXPECT_EQ(started->working_folder, install);
     EXPECT_THAT(commands(), Contains("RETR server.cfg"));
 }
@@ -189,22 +214,30 @@ TEST_F(BrowserFtpTest, FailedFetchesStartNoEditor) {
     kvtu::test::place_standin(kvtu::test::install_dir() / "kvtu_cfg_editor");
     kvtu::test::record_standin_to(record);
     std::ofstream(served / "evil.cfg") << "outside the base folder\n";
+    const fs::path tmp = kvtu::test::install_dir() / "tmp";
+    std::ofstream(tmp / "kept.cfg") << "an earlier fetch\n";
     start();
     click("ftp_connect");
-    const fs::path tmp = kvtu::test::install_dir() / "tmp";
     for (const std::string name : {"", "../evil.cfg", "missing.cfg"}) {
         choose_config(name);
         click("server_selectconfig");
     }
+    const std::string cut_name("kept.cfg\0x", 10);
+    control<QComboBox>("combo_configs").setEditText(QString::fromLatin1(cut_name.data(), 10));
+    click("server_selectconfig");
+    EXPECT_TRUE(fs::exists(tmp / "kept.cfg"));
     fs::remove_all(tmp);
     choose_config("basic.cfg");
     click("server_selectconfig");
     const auto texts = error_texts();
-    ASSERT_EQ(texts.size(), 4u);
+    ASSERT_EQ(texts.size(), 5u);
     EXPECT_EQ(texts[0], "Cannot create file \"" + (tmp / "").string() + "\". Is a directory.");
     EXPECT_EQ(texts[1],
               "Cannot create file \"" + (tmp / "../evil.cfg").string() + "\". Invalid argument.");
-    EXPECT_THAT(texts[3], ::testing::StartsWith("Cannot create file \"" +
+    // The message box text ends at the NUL byte.
+    EXPECT_THAT(texts[3],
+                ::testing::StartsWith("Cannot create file \"" + (tmp / "kept.cfg").string()));
+    EXPECT_THAT(texts[4], ::testing::StartsWith("Cannot create file \"" +
                                                 (tmp / "basic.cfg").string() + "\"."));
     EXPECT_FALSE(fs::exists(kvtu::test::install_dir() / "evil.cfg"));
     EXPECT_FALSE(fs::exists(tmp));

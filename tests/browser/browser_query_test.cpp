@@ -48,6 +48,8 @@ TEST_F(BrowserTest, SelectingARowQueriesItsServerAndFillsRowAndDetails) {
     press_on(item);
     ASSERT_TRUE(boxes.empty()) << boxes.front().text;
     EXPECT_TRUE(item.isSelected());
+    // The server records a request only after its answer left, so the record may lag the reply.
+    ASSERT_TRUE(server.wait_for_requests(1));
     EXPECT_EQ(server.requests(), std::vector<std::string>{"\\status\\"});
     EXPECT_EQ(image_of(item), 15);
     EXPECT_THAT(columns_of(item),
@@ -113,12 +115,13 @@ TEST_F(BrowserTest, RefusedOrMissingRepliesLeaveRowAndDetailsAsTheyWere) {
     const Details shown = details();
     ASSERT_EQ(shown.world, "Tarnholm");
 
-    for (const FakeGameServer* server : {&too_short, &wrong_case, &silent}) {
+    for (FakeGameServer* server : {&too_short, &wrong_case, &silent}) {
         // Only the silent server's wait is short; the others answer at once.
         if (server == &silent) main_form->udp_client.set_receive_timeout(silence_wait_ms);
         QTreeWidgetItem& refused = row(entry_of(server->port()));
         press_on(refused);
         EXPECT_TRUE(refused.isSelected());
+        ASSERT_TRUE(server->wait_for_requests(1));
         EXPECT_EQ(server->requests().size(), 1u);
         EXPECT_EQ(image_of(refused), 0);
         EXPECT_THAT(columns_of(refused), ElementsAre("", "", "", "", ""));

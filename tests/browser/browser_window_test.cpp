@@ -5,7 +5,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "browser_fixture.h"
+#include "fake_game_server.h"
 
 namespace kvtu::browser::test {
 namespace {
@@ -165,6 +170,41 @@ TEST_F(BrowserTest, AListThatCannotBeWrittenFullyKeepsTheWindowOpenWithItsList) 
     fs::remove(list_path());
     EXPECT_TRUE(main_form->close());
     EXPECT_EQ(read_list(), "a:1\r\nb:2\r\n");
+}
+
+TEST_F(BrowserTest, AListThatIsThereButCannotBeReadIsNotReplacedAtClose) {
+    // A FIFO stands for any list the start cannot read; while it has a reader, a save would
+    // write into it.
+    fs::create_directories(list_path().parent_path());
+    ASSERT_EQ(mkfifo(list_path().c_str(), 0600), 0);
+    start();
+    EXPECT_THAT(error_texts(), ElementsAre("Cannot open file \"" + list_path().string() +
+                                           "\". Invalid argument."));
+    type_and_enter("a:1");
+    const int reader = ::open(list_path().c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    boxes.clear();
+    EXPECT_TRUE(main_form->close());
+    char byte = 0;
+    EXPECT_LE(::read(reader, &byte, 1), 0);
+    ::close(reader);
+    EXPECT_TRUE(fs::is_fifo(list_path()));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(BrowserTest, AnUnreadableListIsSavedOnceRefreshAllHasReadTheFile) {
+    fs::create_directories(list_path());
+    start();
+    EXPECT_THAT(error_texts(),
+                ElementsAre("Cannot open file \"" + list_path().string() + "\". Is a directory."));
+    fs::remove(list_path());
+    kvtu::test::FakeGameServer silent;
+    main_form->udp_client.set_receive_timeout(silence_wait_ms);
+    write_list(entry_of(silent.port()) + "\r\n");
+    QTest::mouseClick(&control<QPushButton>("Button1"), Qt::LeftButton);
+    type_and_enter("a:1");
+    EXPECT_TRUE(main_form->close());
+    EXPECT_EQ(read_list(), entry_of(silent.port()) + "\r\na:1\r\n");
 }
 
 TEST_F(BrowserTest, EnterAddsANewTextToMemoAndRowsButNotToTheDropDown) {

@@ -1,6 +1,7 @@
 #include "browser/server_list.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -105,6 +106,23 @@ TEST(ServerList, FailuresNameThePathAndTheSystemsReason) {
     // A device that is full: the write is refused, not reported as saved.
     EXPECT_EQ(file_error([] { save_server_list("/dev/full", "a:1\n"); }),
               "Cannot write file \"/dev/full\". No space left on device");
+}
+
+TEST(ServerList, AnythingButAFileIsRefusedAtOnceInsteadOfBlockingOrNeverEnding) {
+    // A FIFO without a writer would block the open, one without a reader the save; a device
+    // such as /dev/zero never ends.
+    const fs::path fifo = kvtu::test::sandbox() / "serverlist.dat";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(file_error([&] { load_server_list(fifo); }),
+              "Cannot open file \"" + fifo.string() + "\". Invalid argument");
+    EXPECT_EQ(file_error([&] { save_server_list(fifo, "a:1\n"); }),
+              "Cannot create file \"" + fifo.string() + "\". No such device or address");
+    EXPECT_EQ(file_error([] { load_server_list("/dev/zero"); }),
+              "Cannot open file \"/dev/zero\". Invalid argument");
+
+    EXPECT_TRUE(list_file_present(fifo));
+    EXPECT_TRUE(list_file_present(kvtu::test::sandbox()));
+    EXPECT_FALSE(list_file_present((kvtu::test::sandbox() / "missing").string()));
 }
 
 }  // namespace
