@@ -6,6 +6,8 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/net/icmp_echo.h"
+#include "platform/net/udp_client.h"
 #include "platform/ui/tray_icon.h"
 
 class QCheckBox;
@@ -73,6 +75,15 @@ class Tmain_form : public QWidget {
     void startup_modChange();
     void launchClick();
     void button_joingameClick();
+
+    // Server panel: the status query of the entered server, then the ping of its host.
+    void img_queryClick();
+    void indy_server_latencyReply(const net::EchoReply& AReplyStatus);
+
+    // The panel's network components: one socket for every query of the run, and the echo
+    // with its own 5000 ms wait.
+    net::UdpClient udp_socket;
+    net::IcmpEcho indy_server_latency;
 
   protected:
     void changeEvent(QEvent* event) override;
