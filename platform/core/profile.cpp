@@ -1,0 +1,93 @@
+#include "profile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kvtu {
+
+namespace {
+
+constexpr std::string_view blanks = " \t\r\n\v\f";
+constexpr std::string_view utf8_byte_order_mark = "\xEF\xBB\xBF";
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+bool same_name(std::string_view left, std::string_view right) {
+    if (left.size() != right.size()) return false;
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(left[i]) != lower(right[i])) return false;
+    }
+    return true;
+}
+
+// The whole file; nothing when it is no regular file or cannot be read. Opened without
+// blocking, so that a pipe in place of the file cannot hang the program.
+std::string file_content(const std::string& file) {
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return {};
+    std::string content;
+    struct stat status {};
+    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
+        char buffer[8192];
+        ssize_t count;
+        while ((count = ::read(descriptor, buffer, sizeof buffer)) > 0) {
+            content.append(buffer, static_cast<std::size_t>(count));
+        }
+        if (count < 0) content.clear();
+    }
+    ::close(descriptor);
+    return content;
+}
+
+std::string unquoted(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value.substr(0, profile_value_limit));
+}
+
+}  // namespace
+
+std::string read_profile_string(const std::string& file, std::string_view section,
+                                std::string_view key) {
+    const std::string content = file_content(file);
+    std::string_view rest = content;
+    // Editors on other systems may begin a file with a byte order mark; it is no part of the
+    // first line.
+    if (rest.starts_with(utf8_byte_order_mark)) rest.remove_prefix(utf8_byte_order_mark.size());
+
+    bool in_section = false;
+    while (!rest.empty()) {
+        const auto line_end = rest.find('\n');
+        const std::string_view line = trimmed(rest.substr(0, line_end));
+        rest = line_end == std::string_view::npos ? std::string_view{} : rest.substr(line_end + 1);
+        if (line.empty() || line.front() == ';') continue;
+        if (line.front() == '[') {
+            const auto close = line.rfind(']');
+            if (close != std::string_view::npos) {
+                // Only the first section of a name is read, as the platform's profile
+                // functions do.
+                if (in_section) return {};
+                in_section = same_name(line.substr(1, close - 1), section);
+                continue;
+            }
+        }
+        if (!in_section) continue;
+        const auto equals = line.find('=');
+        if (equals == std::string_view::npos) continue;
+        if (same_name(trimmed(line.substr(0, equals)), key)) {
+            return unquoted(trimmed(line.substr(equals + 1)));
+        }
+    }
+    return {};
+}
+
+}  // namespace kvtu

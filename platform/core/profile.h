@@ -1,0 +1,21 @@
+#pragma once
+// Reading of profile (ini) files, such as a skin's styleconfig.ini: "[section]" lines open a
+// section, "key=value" lines are its entries. Names of sections and keys match regardless of
+// ASCII case; the first section and the first entry of a name win. Lines beginning with ";"
+// and lines without "=" carry no entry. CR LF and LF line ends are both read.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kvtu {
+
+// The longest value a read returns; longer values are cut to it.
+inline constexpr std::size_t profile_value_limit = 2047;
+
+// The value of `key` in `section` of the profile file, without the blanks around it and without
+// one pair of enclosing quotation marks (double or single), cut to profile_value_limit bytes.
+// A missing or unreadable file, section or key reads as the empty text.
+std::string read_profile_string(const std::string& file, std::string_view section,
+                                std::string_view key);
+
+}  // namespace kvtu
