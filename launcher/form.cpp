@@ -15,6 +15,7 @@
 #include "launcher/pictures.h"
 #include "launcher/server_panel.h"
 #include "launcher/setup_form.h"
+#include "launcher/skin.h"
 #include "platform/core/errors.h"
 #include "platform/core/paths.h"
 #include "platform/core/registry.h"
@@ -170,18 +171,40 @@ void Tmain_form::bind_handlers() {
 }
 
 void Tmain_form::FormCreate() {
+    // Stays empty when the key cannot be opened; the style file is then looked for alone.
+    std::string skin_folder;
     {
         Registry settings_store;
         if (settings_store.open_key(settings::launcher_key, true)) {
             if (settings_store.read_string(settings::start_minimized) == settings::flag_yes) {
                 ui::Application::instance().minimize();
             }
-            // Skin pictures: installdir and style, then the eight pictures of the style folder.
+            const std::string installdir = settings_store.read_string(settings::installdir);
+            skin_folder = style_folder(installdir, settings_store.read_string(settings::style));
+            // A picture that cannot be loaded ends the creation here: no switches, no icon,
+            // no style file.
+            load_skin_pictures(
+                skin_folder,
+                {*ui_->img_background, *ui_->img_setup, *ui_->img_minimize, *ui_->img_close,
+                 *ui_->img_launch, *ui_->img_join, *ui_->img_serverdetails, *ui_->img_query});
             set_up_switches(settings_store);
         }
     }
     add_tray_icon();
-    // Style file of the skin.
+    apply_style_file(style_file(skin_folder), skin_controls());
+}
+
+SkinControls Tmain_form::skin_controls() {
+    return {*this,
+            {ui_->img_setup, ui_->img_minimize, ui_->img_close, ui_->img_launch,
+             ui_->img_serverdetails, ui_->img_join, ui_->img_query},
+            {ui_->label_server_hostname, ui_->label_server_version, ui_->label_server_type,
+             ui_->label_server_status, ui_->label_server_mission, ui_->label_server_world,
+             ui_->label_server_players, ui_->label_server_latency},
+            {ui_->server_hostname, ui_->server_version, ui_->server_status, ui_->server_action,
+             ui_->server_mission, ui_->server_world, ui_->server_player, ui_->server_latency},
+            {ui_->startup_mod, ui_->server_ip, ui_->server_port},
+            {ui_->label_tipoftheday_head, ui_->label_beta196, ui_->label_help_196b}};
 }
 
 void Tmain_form::set_up_switches(Registry& settings_store) {

@@ -23,6 +23,8 @@ class Registry;
 
 namespace kvtu::launcher {
 
+struct SkinControls;
+
 // Drag state of the main window: set by a left press on the background picture, cleared by
 // the left release; the start point is in the picture's coordinates.
 extern bool drag_active;
@@ -102,6 +104,7 @@ class Tmain_form : public QWidget {
     void restore_from_notification_area();
     void start_from_installdir(std::string_view program);
     void set_up_switches(Registry& settings_store);
+    SkinControls skin_controls();
     void write_switch(std::string_view value_name, const QCheckBox& box);
     // Starts the game from the stored switches, with the join's address when joining.
     void start_game(bool join);
