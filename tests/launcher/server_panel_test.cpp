@@ -132,6 +132,8 @@ TEST_F(ServerPanelTest, ValidReplyFillsTheLabelsTheMemoAndThePingThroughTheOneSo
                    {StatusReply().set(36, "0").set(12, "ORET").set(16, "").set(18, "").text()}});
     query(server);
     ASSERT_TRUE(boxes.empty()) << boxes.front().text;
+    // The fake server records a request once its answer has left.
+    ASSERT_TRUE(server.wait_for_requests(1));
     EXPECT_EQ(server.requests(), std::vector<std::string>{"\\status\\"});
     const std::vector<std::string> first = values();
     EXPECT_EQ(std::vector<std::string>(first.begin(), first.end() - 1),
@@ -244,6 +246,7 @@ TEST_F(ServerPanelTest, LateAnswerOfTheFirstServerIsShownByTheNextQuery) {
     other.script({{}});
     query(slow);
     EXPECT_EQ(text_of("server_status"), "Offline");
+    ASSERT_TRUE(slow.wait_for_requests(1));
     // On loopback the datagram is queued on the window's socket when the send returns.
     slow.send_to_last_sender(StatusReply().set(8, "Late answer").text());
     query(other);
