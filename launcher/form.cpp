@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QWindow>
 #include <string>
 
@@ -12,18 +13,22 @@
 #include "launcher/info.h"
 #include "launcher/launch_request.h"
 #include "launcher/pictures.h"
+#include "launcher/server_panel.h"
 #include "launcher/setup_form.h"
+#include "launcher/skin.h"
 #include "platform/core/errors.h"
 #include "platform/core/paths.h"
 #include "platform/core/registry.h"
 #include "platform/core/settings_names.h"
 #include "platform/core/shell.h"
+#include "platform/core/text_to_integer.h"
 #include "platform/net/connection_state.h"
 #include "platform/ui/application.h"
 #include "platform/ui/check_box.h"
 #include "platform/ui/guarded.h"
 #include "platform/ui/text.h"
 #include "platform/ui/window_placement.h"
+#include "query/status_exchange.h"
 #include "ui_form.h"
 
 namespace kvtu::launcher {
@@ -37,6 +42,11 @@ namespace {
 
 const std::string online_tip = "Ich bin im Online mode";
 const std::string offline_tip = "Ich bin im Offline mode";
+const std::string ip_missing = "Du musst eine IP eingeben!";
+const std::string port_missing = "Du musst einen Port eingeben!";
+const std::string server_offline = "Offline";
+// A reply this short is an offline server rather than a foreign datagram.
+constexpr std::size_t shortest_reply = 8;
 const std::string beta_patch_note =
     "Note: You MUST have installed the 1.96 BETA Patch to run it! \"KORVANTHBETA.EXE\"";
 
@@ -70,6 +80,9 @@ Tmain_form::Tmain_form(QWidget* parent)
     setFixedSize(372, 273);
     setWindowIcon(application_icon());
     build_systray_popup();
+    indy_server_latency.on_reply = [this](const net::EchoReply& reply) {
+        indy_server_latencyReply(reply);
+    };
     bind_handlers();
     ui::run_guarded([this] { FormCreate(); });
 }
@@ -123,6 +136,7 @@ void Tmain_form::bind_handlers() {
     connect(ui_->img_launch, &PictureControl::clicked, this, guarded([this] { launchClick(); }));
     connect(ui_->img_join, &PictureControl::clicked, this,
             guarded([this] { button_joingameClick(); }));
+    connect(ui_->img_query, &PictureControl::clicked, this, guarded([this] { img_queryClick(); }));
     connect(ui_->label_help_196b, &PictureControl::clicked, this,
             guarded([this] { label_help_196bClick(); }));
 
@@ -157,18 +171,40 @@ void Tmain_form::bind_handlers() {
 }
 
 void Tmain_form::FormCreate() {
+    // Stays empty when the key cannot be opened; the style file is then looked for alone.
+    std::string skin_folder;
     {
         Registry settings_store;
         if (settings_store.open_key(settings::launcher_key, true)) {
             if (settings_store.read_string(settings::start_minimized) == settings::flag_yes) {
                 ui::Application::instance().minimize();
             }
-            // Skin pictures: installdir and style, then the eight pictures of the style folder.
+            const std::string installdir = settings_store.read_string(settings::installdir);
+            skin_folder = style_folder(installdir, settings_store.read_string(settings::style));
+            // A picture that cannot be loaded ends the creation here: no switches, no icon,
+            // no style file.
+            load_skin_pictures(
+                skin_folder,
+                {*ui_->img_background, *ui_->img_setup, *ui_->img_minimize, *ui_->img_close,
+                 *ui_->img_launch, *ui_->img_join, *ui_->img_serverdetails, *ui_->img_query});
             set_up_switches(settings_store);
         }
     }
     add_tray_icon();
-    // Style file of the skin.
+    apply_style_file(style_file(skin_folder), skin_controls());
+}
+
+SkinControls Tmain_form::skin_controls() {
+    return {*this,
+            {ui_->img_setup, ui_->img_minimize, ui_->img_close, ui_->img_launch,
+             ui_->img_serverdetails, ui_->img_join, ui_->img_query},
+            {ui_->label_server_hostname, ui_->label_server_version, ui_->label_server_type,
+             ui_->label_server_status, ui_->label_server_mission, ui_->label_server_world,
+             ui_->label_server_players, ui_->label_server_latency},
+            {ui_->server_hostname, ui_->server_version, ui_->server_status, ui_->server_action,
+             ui_->server_mission, ui_->server_world, ui_->server_player, ui_->server_latency},
+            {ui_->startup_mod, ui_->server_ip, ui_->server_port},
+            {ui_->label_tipoftheday_head, ui_->label_beta196, ui_->label_help_196b}};
 }
 
 void Tmain_form::set_up_switches(Registry& settings_store) {
@@ -410,6 +446,48 @@ void Tmain_form::cfgeditClick() {
 
 void Tmain_form::updateClick() {
     start_from_installdir("kvtu_vavaver_update");
+}
+
+void Tmain_form::img_queryClick() {
+    const std::string host = ui::to_bytes(ui_->server_ip->text());
+    if (host.empty()) {
+        ui::Application::instance().show_message(ip_missing);
+        return;
+    }
+    const std::string port_text = ui::to_bytes(ui_->server_port->text());
+    if (port_text.empty()) {
+        ui::Application::instance().show_message(port_missing);
+        return;
+    }
+    udp_socket.set_host(host);
+    const std::int32_t port = text_to_integer(port_text);
+    const std::string reply = query::request_status(udp_socket, host, port);
+    if (reply.size() < shortest_reply) {
+        ui_->server_status->setText(ui::to_qstring(server_offline));
+        return;
+    }
+    if (!query::reply_valid(reply)) return;
+
+    const TStringDynArray parts = query::reply_parts(reply);
+    for (std::size_t index = 0; index < parts.size(); ++index) {
+        // One addition per part; the memo breaks lines at LF alone.
+        QString entry = ui::to_qstring(memo_entry(index, parts[index]));
+        entry.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        ui_->debug_memo->appendPlainText(entry);
+    }
+    LabelWriter writer({*ui_->server_mission, *ui_->server_player, *ui_->server_version,
+                        *ui_->server_hostname, *ui_->server_status, *ui_->server_action,
+                        *ui_->server_world});
+    query::decode_reply(parts, writer);
+
+    indy_server_latency.set_host(host);
+    indy_server_latency.set_port(port);
+    indy_server_latency.ping();
+    ui::Application::instance().process_messages();
+}
+
+void Tmain_form::indy_server_latencyReply(const net::EchoReply& AReplyStatus) {
+    ui_->server_latency->setText(ui::to_qstring(ping_text(AReplyStatus.ms_time)));
 }
 
 }  // namespace kvtu::launcher

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/net/icmp_echo.h"
+#include "platform/net/udp_client.h"
 #include "platform/ui/tray_icon.h"
 
 class QCheckBox;
@@ -20,6 +22,8 @@ class Registry;
 }
 
 namespace kvtu::launcher {
+
+struct SkinControls;
 
 // Drag state of the main window: set by a left press on the background picture, cleared by
 // the left release; the start point is in the picture's coordinates.
@@ -74,6 +78,15 @@ class Tmain_form : public QWidget {
     void launchClick();
     void button_joingameClick();
 
+    // Server panel: the status query of the entered server, then the ping of its host.
+    void img_queryClick();
+    void indy_server_latencyReply(const net::EchoReply& AReplyStatus);
+
+    // The panel's network components: one socket for every query of the run, and the echo
+    // with its own 5000 ms wait.
+    net::UdpClient udp_socket;
+    net::IcmpEcho indy_server_latency;
+
   protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -91,6 +104,7 @@ class Tmain_form : public QWidget {
     void restore_from_notification_area();
     void start_from_installdir(std::string_view program);
     void set_up_switches(Registry& settings_store);
+    SkinControls skin_controls();
     void write_switch(std::string_view value_name, const QCheckBox& box);
     // Starts the game from the stored switches, with the join's address when joining.
     void start_game(bool join);

@@ -1,11 +1,42 @@
 #include "picture_control.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace kvtu::ui {
 
 PictureControl::PictureControl(QWidget* parent) : QLabel(parent) {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void PictureControl::set_picture(JpegPicture picture) {
+    picture_ = std::move(picture);
+    has_picture_ = true;
+    image_ = QImage();
+    decoded_ = false;
+    update();
+}
+
+void PictureControl::load_picture(const std::string& path) {
+    set_picture(JpegPicture::load_file(path));
+}
+
+void PictureControl::paintEvent(QPaintEvent* event) {
+    if (!has_picture_) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    if (!decoded_) {
+        image_ = picture_.decode();
+        decoded_ = true;
+    }
+    if (image_.isNull()) return;
+    QPainter painter(this);
+    if (hasScaledContents()) {
+        painter.drawImage(rect(), image_);
+    } else {
+        painter.drawImage(QPoint(0, 0), image_);
+    }
 }
 
 void PictureControl::mousePressEvent(QMouseEvent* event) {

@@ -131,7 +131,8 @@ TEST_F(GameStartTest, StoredSwitchesAreSetAtStartUpAndRunTheirHandlers) {
     // only where the box's state changes.
     kvtu::test::put_hive(
         "Windows Registry Editor Version 5.00\n\n"
-        "[HKEY_CURRENT_USER\\Software\\Zelvane\\KVTU Vavaver]\n"
+        "[HKEY_CURRENT_USER\\Software\\Zelvane\\KVTU Vavaver]\n" +
+        design_skin_hive_lines() +
         "\"nosplash\"=hex(2):79,65,73,00\n"
         "\"windowed\"=hex(2):79,65,73,00\n"
         "\"benchmark\"=\"YES\"\n"
@@ -156,7 +157,8 @@ TEST_F(GameStartTest, StartUpReadsInTheDesignedOrderAndAnErrorEndsItBeforeTheIco
     for (std::size_t first = 0; first < read_order.size(); ++first) {
         std::string hive =
             "Windows Registry Editor Version 5.00\n\n"
-            "[HKEY_CURRENT_USER\\Software\\Zelvane\\KVTU Vavaver]\n";
+            "[HKEY_CURRENT_USER\\Software\\Zelvane\\KVTU Vavaver]\n" +
+            design_skin_hive_lines();
         for (std::size_t i = first; i < read_order.size(); ++i) {
             hive += "\"" + read_order[i] + "\"=dword:00000001\n";
         }
@@ -240,7 +242,8 @@ TEST_F(GameStartTest, UnparsableHiveBoxesChangeNothingIsWrittenLaunchAndJoinDoNo
     start();
     expect_store_left_alone();
     EXPECT_EQ(file_bytes(hive_path()), unparsable);
-    EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, missing_style_file_error);
 }
 
 TEST_F(GameStartTest, HiveThatCannotBeCreatedBoxesChangeNothingIsWrittenLaunchAndJoinDoNothing) {
@@ -251,7 +254,8 @@ TEST_F(GameStartTest, HiveThatCannotBeCreatedBoxesChangeNothingIsWrittenLaunchAn
     start();
     expect_store_left_alone();
     EXPECT_EQ(file_bytes(blocker), "plain file\n");
-    EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, missing_style_file_error);
 }
 
 TEST_F(GameStartTest, ValueThatCannotBeReadEndsLaunchAndJoinWithTheWindowShown) {

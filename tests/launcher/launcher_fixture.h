@@ -21,6 +21,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/picture_control.h"
 #include "platform/ui/tray_icon.h"
+#include "skin_fixture.h"
 
 namespace kvtu::launcher::test {
 
@@ -30,6 +31,7 @@ class LauncherTest : public ::testing::Test {
         ui::Application::instance().set_title(std::string(application_title));
         ui::Application::instance().set_message_recorder(
             [this](const ui::MessageRecord& record) { boxes.push_back(record); });
+        install_design_skin();
     }
 
     void TearDown() override {

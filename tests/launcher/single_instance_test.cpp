@@ -13,6 +13,7 @@
 
 #include "../core/hive_test_files.h"
 #include "platform/core/named_mutex.h"
+#include "skin_fixture.h"
 #include "test_environment.h"
 
 extern char** environ;
@@ -84,6 +85,7 @@ class Stopper {
 
 TEST(SingleInstanceTest, SecondStartEndsAtOnceChangingNothingAndTheFirstRunsOn) {
     const std::string lock_file = NamedMutex::lock_file_path("Programmname");
+    launcher::test::install_design_skin();
     const pid_t first = start_launcher();
     ASSERT_GT(first, 0);
     const Stopper stop_first(first);
