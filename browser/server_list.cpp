@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cerrno>
+#include <filesystem>
 
+#include "platform/core/atomic_file.h"
 #include "platform/core/errors.h"
 #include "platform/core/paths.h"
 
@@ -75,19 +77,25 @@ std::string load_server_list(const std::string& path) {
     return text;
 }
 
-void save_server_list(const std::string& path, const std::string& text) {
-    // O_NONBLOCK: a FIFO without a reader is refused at once instead of blocking the close.
-    FileHandle file(
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666));
-    if (file.get() < 0) throw FileError(cannot_create_file_message(path, errno));
+namespace {
+
+std::string with_carriage_returns(const std::string& text) {
     std::string bytes;
     bytes.reserve(text.size() + text.size() / 16);
     for (const char character : text) {
         if (character == '\n') bytes += '\r';
         bytes += character;
     }
-    // A full disk or a failing device must not pass for a saved list: the window then stays
-    // open with the list, and the next close tries again.
+    return bytes;
+}
+
+// Writing into what stands at the path: a folder, FIFO or device is no list file, and each
+// reports its own error here. O_NONBLOCK: a FIFO without a reader is refused at once instead of
+// blocking the close.
+void write_in_place(const std::string& path, const std::string& bytes) {
+    FileHandle file(
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666));
+    if (file.get() < 0) throw FileError(cannot_create_file_message(path, errno));
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t length = ::write(file.get(), bytes.data() + written, bytes.size() - written);
@@ -99,6 +107,40 @@ void save_server_list(const std::string& path, const std::string& text) {
     }
     if (const int error = file.close(); error != 0) {
         throw FileError(cannot_write_file_message(path, error));
+    }
+}
+
+mode_t new_file_mode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+void save_server_list(const std::string& path, const std::string& text) {
+    const std::string bytes = with_carriage_returns(text);
+    struct stat status {};
+    const bool exists = ::stat(path.c_str(), &status) == 0;
+    if (exists && !S_ISREG(status.st_mode)) {
+        write_in_place(path, bytes);
+        return;
+    }
+    // The list is written beside the file and then put in its place whole, so a full disk or a
+    // failing device leaves the old list as it was instead of a cut one; the window then stays
+    // open with the list, and the next close tries again. A linked list file is replaced at the
+    // link's target, keeping the link, and the file keeps its permissions.
+    std::error_code ignored;
+    const std::filesystem::path target =
+        exists ? std::filesystem::canonical(path, ignored) : std::filesystem::path(path);
+    const mode_t mode = exists ? (status.st_mode & 07777) : new_file_mode();
+    switch (replace_file(target.empty() ? std::filesystem::path(path) : target, bytes, mode)) {
+        case ReplaceStep::done:
+            return;
+        case ReplaceStep::create:
+            throw FileError(cannot_create_file_message(path, errno));
+        case ReplaceStep::write:
+            throw FileError(cannot_write_file_message(path, errno));
     }
 }
 

@@ -32,21 +32,34 @@ void sync_folder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-bool replace_file_atomically(const std::filesystem::path& path, std::string_view content,
-                             mode_t mode) {
+ReplaceStep replace_file(const std::filesystem::path& path, std::string_view content, mode_t mode) {
     std::filesystem::path folder = path.parent_path();
     std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
     int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (descriptor < 0) return false;
+    if (descriptor < 0) return ReplaceStep::create;
     bool written = ::fchmod(descriptor, mode) == 0 && write_all(descriptor, content) &&
                    ::fsync(descriptor) == 0;
-    written = ::close(descriptor) == 0 && written;
-    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    int error = written ? 0 : errno;
+    if (::close(descriptor) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (written && ::rename(temporary.c_str(), path.c_str()) != 0) {
+        written = false;
+        error = errno;
+    }
+    if (!written) {
         ::unlink(temporary.c_str());
-        return false;
+        errno = error;
+        return ReplaceStep::write;
     }
     sync_folder(folder);
-    return true;
+    return ReplaceStep::done;
+}
+
+bool replace_file_atomically(const std::filesystem::path& path, std::string_view content,
+                             mode_t mode) {
+    return replace_file(path, content, mode) == ReplaceStep::done;
 }
 
 FileContent read_whole_file(const std::filesystem::path& path) {

@@ -15,6 +15,10 @@ namespace kvtu {
 bool replace_file_atomically(const std::filesystem::path& path, std::string_view content,
                              mode_t mode);
 
+// The same, telling which step failed; errno then holds the system's reason.
+enum class ReplaceStep { done, create, write };
+ReplaceStep replace_file(const std::filesystem::path& path, std::string_view content, mode_t mode);
+
 // The whole content of a file; nothing when it does not exist; errno-style failure otherwise.
 struct FileContent {
     bool exists = false;

@@ -1,7 +1,10 @@
 #include "browser/server_list.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -86,6 +89,39 @@ TEST(ServerList, SaveWritesEachBreakAsCarriageReturnLineFeed) {
     EXPECT_EQ(read_bytes(path), "b:2\r\n");
     save_server_list(path, "");
     EXPECT_EQ(read_bytes(path), "");
+}
+
+TEST(ServerList, ASaveThatFailsPartwayKeepsTheOldListWhole) {
+    const fs::path folder = kvtu::test::sandbox() / "dta";
+    fs::create_directory(folder);
+    const fs::path path = folder / "serverlist.dat";
+    write_bytes(path, "old:1\r\nold:2\r\n");
+    // A file-size limit stands in for a disk that fills up during the save.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{16, limit.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string error =
+        file_error([&] { save_server_list(path, std::string(64, 'x') + ":2303\n"); });
+    setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_EQ(error, "Cannot write file \"" + path.string() + "\". File too large");
+    EXPECT_EQ(read_bytes(path), "old:1\r\nold:2\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1)
+        << "a temporary file was left behind";
+}
+
+TEST(ServerList, ALinkedListIsSavedAtItsTargetWithItsPermissions) {
+    const fs::path target = kvtu::test::sandbox() / "elsewhere.dat";
+    const fs::path link = kvtu::test::sandbox() / "serverlist.dat";
+    write_bytes(target, "old:1\r\n");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(target, link);
+    save_server_list(link, "new:1\n");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(read_bytes(target), "new:1\r\n");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST(ServerList, FailuresNameThePathAndTheSystemsReason) {
