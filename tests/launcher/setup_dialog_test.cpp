@@ -30,6 +30,8 @@ using kvtu::test::put_hive;
 using kvtu::test::sandbox;
 using Values = std::vector<std::pair<std::string, std::string>>;
 
+// Every test starts with the fixture's skin: the store knows the install folder and the skin
+// "design", whose folder is in the install folder's skins folder.
 class SetupDialogTest : public LauncherTest {
   protected:
     void TearDown() override {
@@ -55,6 +57,13 @@ class SetupDialogTest : public LauncherTest {
     static QComboBox& combo() { return child<QComboBox>("combo_styles"); }
     static void press(const char* name) { child<QPushButton>(name).click(); }
 
+    // Removes a value that the fixture's skin recorded, for tests that need it missing.
+    static void forget(std::string_view name) {
+        Registry settings_store;
+        ASSERT_TRUE(settings_store.open_key(settings::launcher_key, false));
+        ASSERT_TRUE(settings_store.delete_value(name));
+    }
+
     static void store_ftp(std::string_view name, const std::string& value) {
         Registry ftp_store;
         ASSERT_TRUE(ftp_store.open_key(settings::ftp_key, true));
@@ -72,6 +81,24 @@ class SetupDialogTest : public LauncherTest {
             values.emplace_back(value.name, value.data.substr(0, value.data.find('\0')));
         }
         return values;
+    }
+
+    // What the fixture recorded for its skin, before anything the dialog writes.
+    static Values skin_values() {
+        return {{"installdir", install_dir().string()}, {"style", "design"}};
+    }
+    static Values skin_values_and(const Values& more) {
+        Values values = skin_values();
+        values.insert(values.end(), more.begin(), more.end());
+        return values;
+    }
+
+    // The names in the skin list, sorted, since the file system returns them in its own order.
+    static QStringList listed_styles() {
+        QStringList listed;
+        for (int index = 0; index < combo().count(); ++index) listed << combo().itemText(index);
+        listed.sort();
+        return listed;
     }
 
     static void put_skin(const std::string& name, const std::string& styleconfig) {
@@ -212,7 +239,8 @@ TEST_F(SetupDialogTest, DialogHasItsDesignedShapeAndComponents) {
 }
 
 TEST_F(SetupDialogTest, FirstStartWithEmptyStoreListsTheSkinFoldersAndLeavesEverythingEmpty) {
-    store(settings::installdir, install_dir().string());
+    // Only the install folder is known; the fixture's skin folder stays, but no skin is chosen.
+    forget(settings::style);
     put_skin("classic", night_sky);
     std::filesystem::create_directories(install_dir() / "styles" / ".hidden");
     put_file(install_dir() / "styles" / "notes.txt", "no skin");
@@ -221,10 +249,7 @@ TEST_F(SetupDialogTest, FirstStartWithEmptyStoreListsTheSkinFoldersAndLeavesEver
     create_dialog();
 
     EXPECT_EQ(label("label_korvexe").text(), "");
-    QStringList listed;
-    for (int index = 0; index < combo().count(); ++index) listed << combo().itemText(index);
-    listed.sort();
-    EXPECT_EQ(listed, QStringList({".hidden", "classic", "linked"}));
+    EXPECT_EQ(listed_styles(), QStringList({".hidden", "classic", "design", "linked"}));
     EXPECT_EQ(combo().currentText(), "");
     EXPECT_EQ(combo().currentIndex(), -1);
     EXPECT_EQ(description(), no_description);
@@ -250,7 +275,6 @@ TEST_F(SetupDialogTest, MissingStylesFolderGivesAnEmptyList) {
 }
 
 TEST_F(SetupDialogTest, CreationFillsEveryPageFromTheStore) {
-    store(settings::installdir, install_dir().string());
     store(settings::korvexe, "/games/KorvanthUprising.exe");
     store(settings::style, "classic");
     store(settings::autostart, "yes");
@@ -268,7 +292,7 @@ TEST_F(SetupDialogTest, CreationFillsEveryPageFromTheStore) {
     EXPECT_EQ(label("label_korvexe").text(), "/games/KorvanthUprising.exe");
     EXPECT_EQ(combo().currentText(), "classic");
     EXPECT_EQ(combo().currentIndex(), -1);
-    EXPECT_EQ(combo().count(), 2);
+    EXPECT_EQ(listed_styles(), QStringList({"classic", "design", "other"}));
     EXPECT_EQ(description(), night_sky_description);
     EXPECT_EQ(field("server_ftp_host").text(), "ftp.example.org");
     EXPECT_EQ(field("server_ftp_port").text(), "2121");
@@ -292,7 +316,6 @@ TEST_F(SetupDialogTest, OnlyExactlyYesChecksABox) {
 }
 
 TEST_F(SetupDialogTest, StoredStyleWithoutFolderIsShownWithAnEmptyDescription) {
-    store(settings::installdir, install_dir().string());
     store(settings::style, "gone");
     put_skin("classic", night_sky);
     std::filesystem::create_directories(install_dir() / "styles" / "bare");
@@ -308,12 +331,14 @@ TEST_F(SetupDialogTest, StoredStyleWithoutFolderIsShownWithAnEmptyDescription) {
 }
 
 TEST_F(SetupDialogTest, TypingOrPickingASkinReadsItsDescriptionAtEveryChange) {
-    store(settings::installdir, install_dir().string());
+    // No stored skin, so the field starts empty and the typing below spells whole names.
+    forget(settings::style);
     put_skin("classic", night_sky);
     put_skin("cl", "[madeby]\nstylename=Short\n");
     create_dialog();
 
     QLineEdit& edit = *combo().lineEdit();
+    ASSERT_EQ(combo().currentText(), "");
     QTest::keyClicks(&edit, "c");
     EXPECT_EQ(combo().currentText(), "c");
     EXPECT_EQ(description(), no_description);
@@ -347,13 +372,13 @@ TEST_F(SetupDialogTest, SelectStoresTheChosenExecutableAtOnceAndShowsIt) {
     ASSERT_TRUE(asked_filter);
     EXPECT_EQ(asked_filter->first, "KorvanthUprising.exe");
     EXPECT_EQ(asked_filter->second, "KORVANTHUPRISING.EXE");
-    EXPECT_EQ(values_of(settings::launcher_key), (Values{{"korvexe", chosen}}));
+    EXPECT_EQ(values_of(settings::launcher_key), skin_values_and({{"korvexe", chosen}}));
     EXPECT_EQ(label("label_korvexe").text().toStdString(), chosen);
 
     // A cancel stores nothing and leaves the label as it was.
     answer_open_dialog(std::nullopt);
     press("button_select_korvexe");
-    EXPECT_EQ(values_of(settings::launcher_key), (Values{{"korvexe", chosen}}));
+    EXPECT_EQ(values_of(settings::launcher_key), skin_values_and({{"korvexe", chosen}}));
     EXPECT_EQ(label("label_korvexe").text().toStdString(), chosen);
     EXPECT_TRUE(boxes.empty());
 }
@@ -389,7 +414,7 @@ TEST_F(SetupDialogTest, LongPathLosesItsLeadingFoldersAndAtLastShowsOnlyTheFileN
     answer_open_dialog(path);
     press("button_select_korvexe");
     EXPECT_EQ(label("label_korvexe").text().toStdString(), expected);
-    EXPECT_EQ(values_of(settings::launcher_key), (Values{{"korvexe", path}}));
+    EXPECT_EQ(values_of(settings::launcher_key), skin_values_and({{"korvexe", path}}));
 
     const std::string long_name = std::string(80, 'k') + ".exe";
     ASSERT_FALSE(fits(long_name));
@@ -399,7 +424,6 @@ TEST_F(SetupDialogTest, LongPathLosesItsLeadingFoldersAndAtLastShowsOnlyTheFileN
 }
 
 TEST_F(SetupDialogTest, OptionsApplyWritesTheAutostartEntryAndBothFlagsAndTheirReverse) {
-    store(settings::installdir, install_dir().string());
     create_dialog();
     show_window(*form_setup);
     box("checkbox_autostart").setChecked(true);
@@ -407,9 +431,8 @@ TEST_F(SetupDialogTest, OptionsApplyWritesTheAutostartEntryAndBothFlagsAndTheirR
     press("button_options_apply");
     const std::string program = install_dir().string() + "/kvt_vavaver";
     EXPECT_EQ(values_of(settings::run_key), (Values{{"KVT:U Vavaver", program}}));
-    EXPECT_EQ(values_of(settings::launcher_key), (Values{{"installdir", install_dir().string()},
-                                                         {"autostart", "yes"},
-                                                         {"start_minimized", "yes"}}));
+    EXPECT_EQ(values_of(settings::launcher_key),
+              skin_values_and({{"autostart", "yes"}, {"start_minimized", "yes"}}));
     const auto entry = autostart::current_entry();
     ASSERT_TRUE(entry);
     EXPECT_NE(entry->find(program), std::string::npos);
@@ -421,20 +444,20 @@ TEST_F(SetupDialogTest, OptionsApplyWritesTheAutostartEntryAndBothFlagsAndTheirR
     EXPECT_TRUE(values_of(settings::run_key).empty());
     EXPECT_FALSE(autostart::current_entry());
     EXPECT_FALSE(std::filesystem::exists(autostart::entry_file()));
-    EXPECT_EQ(values_of(settings::launcher_key), (Values{{"installdir", install_dir().string()},
-                                                         {"autostart", "no"},
-                                                         {"start_minimized", "no"}}));
+    EXPECT_EQ(values_of(settings::launcher_key),
+              skin_values_and({{"autostart", "no"}, {"start_minimized", "no"}}));
     EXPECT_TRUE(form_setup->isVisible());
     EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(SetupDialogTest, OptionsApplyWithoutAnEntryOrInstallFolder) {
+    forget(settings::installdir);
     create_dialog();
     press("button_options_apply");
     EXPECT_TRUE(values_of(settings::run_key).empty());
     EXPECT_FALSE(autostart::current_entry());
     EXPECT_EQ(values_of(settings::launcher_key),
-              (Values{{"autostart", "no"}, {"start_minimized", "no"}}));
+              (Values{{"style", "design"}, {"autostart", "no"}, {"start_minimized", "no"}}));
 
     box("checkbox_autostart").setChecked(true);
     press("button_options_apply");
@@ -443,9 +466,10 @@ TEST_F(SetupDialogTest, OptionsApplyWithoutAnEntryOrInstallFolder) {
 }
 
 TEST_F(SetupDialogTest, StylesApplyStoresTheFieldAsItIsAndAsksForARestart) {
-    store(settings::installdir, install_dir().string());
     put_skin("classic", night_sky);
     create_dialog();
+    EXPECT_EQ(combo().currentText(), "design");
+    combo().lineEdit()->clear();
     QTest::keyClicks(combo().lineEdit(), "not listed");
     press("button_style_apply");
     EXPECT_EQ(values_of(settings::launcher_key),
@@ -477,7 +501,7 @@ TEST_F(SetupDialogTest, ServersetupApplyWritesTheSixValuesAsTypedAndInOrder) {
                                                     {"ftp_pass", "p\"w\\d"},
                                                     {"ftp_base", "/srv/game"},
                                                     {"ftp_psvc", "yes"}}));
-    EXPECT_TRUE(values_of(settings::launcher_key).empty());
+    EXPECT_EQ(values_of(settings::launcher_key), skin_values());
 
     box("server_ftp_psvc").setChecked(false);
     field("server_ftp_host").clear();
@@ -499,7 +523,6 @@ TEST_F(SetupDialogTest, ServersetupApplyWritesTheSixValuesAsTypedAndInOrder) {
 }
 
 TEST_F(SetupDialogTest, EachOkHidesTheDialogAndStoresNothing) {
-    store(settings::installdir, install_dir().string());
     put_skin("classic", night_sky);
     create_dialog();
     const std::string hive_before = file_bytes(hive_path());
@@ -534,7 +557,9 @@ TEST_F(SetupDialogTest, EachOkHidesTheDialogAndStoresNothing) {
 }
 
 TEST_F(SetupDialogTest, UnopenableStoreLeavesTheDesignStateAndOnlyOptionsApplyComplains) {
-    // A regular file where the hive's folder should be: no key opens, also for root.
+    // A regular file where the hive's folder should be, in place of the fixture's store: no key
+    // opens, also for root.
+    std::filesystem::remove_all(config_home() / "kvtu");
     put_file(config_home() / "kvtu", "not a folder");
     put_skin("classic", night_sky);
     create_dialog();
@@ -570,6 +595,8 @@ TEST_F(SetupDialogTest, UnopenableStoreLeavesTheDesignStateAndOnlyOptionsApplyCo
 
 TEST_F(SetupDialogTest, ValueOfAnotherKindEndsCreationWithItsMessage) {
     store(settings::korvexe, "/games/KorvanthUprising.exe");
+    // The fixture's text value makes way for one of another kind.
+    forget(settings::installdir);
     put_hive(file_bytes(hive_path()) + "\"installdir\"=dword:00000001\n");
     create_dialog();
     ASSERT_EQ(boxes.size(), 1u);
