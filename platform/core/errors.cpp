@@ -5,12 +5,18 @@
 namespace kvtu {
 
 namespace {
-std::string system_text(int error_number) { return std::strerror(error_number); }
+std::string system_text(int error_number) {
+    return std::strerror(error_number);
+}
 }  // namespace
 
-std::string range_check_message() { return "Range check error"; }
+std::string range_check_message() {
+    return "Range check error";
+}
 
-std::string overflow_message() { return "Arithmetic overflow error"; }
+std::string overflow_message() {
+    return "Arithmetic overflow error";
+}
 
 std::string invalid_integer_message(const std::string& text) {
     return "'" + text + "' is not a valid integer value";
@@ -44,19 +50,29 @@ std::string jpeg_error_message(int message_code) {
     return "JPEG error #" + std::to_string(message_code);
 }
 
-std::string out_of_memory_message() { return "Out of memory"; }
+std::string out_of_memory_message() {
+    return "Out of memory";
+}
 
-std::string already_connected_message() { return "Already connected."; }
+std::string already_connected_message() {
+    return "Already connected.";
+}
 
-std::string not_connected_message() { return "Not connected."; }
+std::string not_connected_message() {
+    return "Not connected.";
+}
 
-std::string destination_file_exists_message() { return "Destination file already exists."; }
+std::string destination_file_exists_message() {
+    return "Destination file already exists.";
+}
 
 std::string cannot_write_file_message(const std::string& path, int error_number) {
     return "Cannot write file \"" + path + "\". " + system_text(error_number);
 }
 
-void throw_range_error() { throw RangeError(range_check_message()); }
+void throw_range_error() {
+    throw RangeError(range_check_message());
+}
 
 void throw_socket_error(int error_number) {
     throw SocketError(socket_error_message(error_number));

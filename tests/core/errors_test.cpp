@@ -9,8 +9,8 @@ namespace {
 
 TEST(ErrorMessages, SocketErrorNamesNumberThenSystemTextOnNextLine) {
     kvtu::SocketError error(kvtu::socket_error_message(ECONNREFUSED));
-    EXPECT_EQ(std::string(error.what()),
-              "Socket Error # " + std::to_string(ECONNREFUSED) + "\n" + std::strerror(ECONNREFUSED));
+    EXPECT_EQ(std::string(error.what()), "Socket Error # " + std::to_string(ECONNREFUSED) + "\n" +
+                                             std::strerror(ECONNREFUSED));
 }
 
 TEST(ErrorMessages, RangeErrorIsARangeErrorWithTheRunTimeText) {

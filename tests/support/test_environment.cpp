@@ -32,12 +32,24 @@ class SandboxListener : public ::testing::EmptyTestEventListener {
 
 }  // namespace
 
-std::filesystem::path sandbox() { return current_sandbox; }
-std::filesystem::path config_home() { return current_sandbox / "config"; }
-std::filesystem::path runtime_dir() { return current_sandbox / "runtime"; }
-std::filesystem::path install_dir() { return current_sandbox / "install"; }
-std::filesystem::path source_dir() { return KVTU_SOURCE_DIR; }
-std::filesystem::path binary_dir() { return KVTU_BINARY_DIR; }
+std::filesystem::path sandbox() {
+    return current_sandbox;
+}
+std::filesystem::path config_home() {
+    return current_sandbox / "config";
+}
+std::filesystem::path runtime_dir() {
+    return current_sandbox / "runtime";
+}
+std::filesystem::path install_dir() {
+    return current_sandbox / "install";
+}
+std::filesystem::path source_dir() {
+    return KVTU_SOURCE_DIR;
+}
+std::filesystem::path binary_dir() {
+    return KVTU_BINARY_DIR;
+}
 
 void install_sandbox_listener() {
     ::testing::UnitTest::GetInstance()->listeners().Append(new SandboxListener);
