@@ -26,6 +26,9 @@ constexpr long long largest_pixel_count = 32LL * 1024 * 1024;
 // passes' work, pixels times scans, is bounded to a fraction of a second, which leaves a genuine
 // progressive picture (about ten scans) room up to the largest size above.
 constexpr long long largest_scan_work = 500LL * 1024 * 1024;
+// Loading keeps the whole file in memory; a picture of the largest decodable size takes a
+// fraction of this, so a larger file is refused before it can exhaust the memory.
+constexpr std::size_t largest_file_size = 64 * 1024 * 1024;
 
 // The decoder reports a fatal error by calling error_exit, which must not return; it jumps back
 // into the function that set the jump point, carrying the message code in msg_code.
@@ -119,6 +122,8 @@ std::string read_whole_file(const std::string& path) {
     if (fstat(file.get(), &status) != 0) throw FileError(cannot_open_file_message(path, errno));
     if (S_ISDIR(status.st_mode)) throw FileError(cannot_open_file_message(path, EISDIR));
     if (!S_ISREG(status.st_mode)) throw FileError(cannot_open_file_message(path, EINVAL));
+    const auto too_large = [&path] { return FileError(cannot_open_file_message(path, EFBIG)); };
+    if (static_cast<unsigned long long>(status.st_size) > largest_file_size) throw too_large();
     std::string bytes;
     char buffer[65536];
     for (;;) {
@@ -129,6 +134,8 @@ std::string read_whole_file(const std::string& path) {
         }
         if (count == 0) break;
         bytes.append(buffer, static_cast<std::size_t>(count));
+        // The file may grow while it is read.
+        if (bytes.size() > largest_file_size) throw too_large();
     }
     return bytes;
 }

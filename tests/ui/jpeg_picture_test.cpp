@@ -96,6 +96,11 @@ TEST(JpegPicture, FilesThatCannotBeOpenedNameTheirFullPathAndTheSystemsReason) {
     const std::string pipe = (sandbox() / "pipe.jpg").string();
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_EQ(error_of(pipe).rfind("Cannot open file \"" + pipe + "\". ", 0), 0u);
+    // A file far larger than any picture is refused before it is read into memory.
+    const std::string huge = (sandbox() / "huge.jpg").string();
+    std::filesystem::copy_file(put("start.jpg", two_colour_jpeg()), huge);
+    std::filesystem::resize_file(huge, (64 << 20) + 1);
+    EXPECT_EQ(error_of(huge), "Cannot open file \"" + huge + "\". File too large");
 }
 
 TEST(JpegPicture, HeadersTheDecoderRejectsGiveItsMessageCode) {
