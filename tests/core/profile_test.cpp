@@ -66,6 +66,12 @@ TEST(ProfileTest, MissingOrUnreadableFileSectionOrKeyReadsEmpty) {
     EXPECT_EQ(read_profile_string(file, "made", "stylename"), "");
     EXPECT_EQ(read_profile_string(file, "madeby", "style"), "");
     EXPECT_EQ(read_profile_string(profile_with(""), "madeby", "stylename"), "");
+    // A file larger than any profile is taken as unreadable.
+    const auto huge = sandbox() / "huge.ini";
+    put_file(huge, "[madeby]\nstylename=Night\n");
+    EXPECT_EQ(read_profile_string(huge.string(), "madeby", "stylename"), "Night");
+    std::filesystem::resize_file(huge, (16 << 20) + 1);
+    EXPECT_EQ(read_profile_string(huge.string(), "madeby", "stylename"), "");
 }
 
 TEST(ProfileTest, FirstSectionAndFirstEntryOfANameWin) {
