@@ -14,7 +14,8 @@ inline constexpr std::size_t profile_value_limit = 2047;
 
 // The value of `key` in `section` of the profile file, without the blanks around it and without
 // one pair of enclosing quotation marks (double or single), cut to profile_value_limit bytes.
-// A missing or unreadable file, section or key reads as the empty text.
+// A missing or unreadable file (one over 16 MiB included), section or key reads as the empty
+// text.
 std::string read_profile_string(const std::string& file, std::string_view section,
                                 std::string_view key);
 
