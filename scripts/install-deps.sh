@@ -25,16 +25,17 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-sudo_cmd=()
+# sudo resets the environment, so the front end is set on the far side of it: apt must not stop
+# to ask questions when nobody is at the terminal.
+as_root=(env DEBIAN_FRONTEND=noninteractive)
 if [ "$(id -u)" -ne 0 ]; then
   if ! command -v sudo >/dev/null 2>&1; then
     echo "install-deps: missing packages (${missing[*]}) and no sudo to install them; run as root" >&2
     exit 1
   fi
-  sudo_cmd=(sudo)
+  as_root=(sudo "${as_root[@]}")
 fi
 
 echo "install-deps: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -q
-"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+"${as_root[@]}" apt-get update -q
+"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,7 +1,12 @@
 #include "test_environment.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <stdexcept>
 #include <string>
@@ -49,6 +54,22 @@ std::filesystem::path source_dir() {
 }
 std::filesystem::path binary_dir() {
     return KVTU_BINARY_DIR;
+}
+
+bool may_send_echoes() {
+    for (const int type : {SOCK_DGRAM, SOCK_RAW}) {
+        const int handle = socket(AF_INET, type | SOCK_CLOEXEC, IPPROTO_ICMP);
+        if (handle >= 0) {
+            close(handle);
+            return true;
+        }
+        // Any other failure is no matter of permission: let the test run and show it.
+        if (errno != EACCES && errno != EPERM && errno != EPROTONOSUPPORT &&
+            errno != ESOCKTNOSUPPORT) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void install_sandbox_listener() {

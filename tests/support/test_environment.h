@@ -13,7 +13,17 @@ std::filesystem::path install_dir();  // sandbox()/install, an empty folder for 
 std::filesystem::path source_dir();   // the repository's top folder
 std::filesystem::path binary_dir();   // the build's top folder
 
+// Whether this user may send ICMP echoes at all: a datagram ping socket (our group in
+// net.ipv4.ping_group_range) or a raw socket. Where the system grants neither, every ping fails
+// with "Operation not permitted" by the system's choice, so tests that need a real echo skip.
+bool may_send_echoes();
+
 // Installs the listener that creates and removes the sandbox around each test.
 void install_sandbox_listener();
 
 }  // namespace kvtu::test
+
+// Skips the running test (call it from the test body) where this user may send no ICMP echo.
+#define KVTU_SKIP_WITHOUT_ECHOES()        \
+    if (!::kvtu::test::may_send_echoes()) \
+    GTEST_SKIP() << "this user may open neither a datagram ping socket nor a raw socket here"
