@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace kvtu {
 
 namespace {
@@ -27,8 +29,8 @@ bool same_name(std::string_view left, std::string_view right) {
     return true;
 }
 
-// The whole file; nothing when it is no regular file or cannot be read. Opened without
-// blocking, so that a pipe in place of the file cannot hang the program.
+// The file up to profile_read_limit bytes; nothing when it is no regular file or cannot be
+// read. Opened without blocking, so that a pipe in place of the file cannot hang the program.
 std::string file_content(const std::string& file) {
     const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) return {};
@@ -36,8 +38,10 @@ std::string file_content(const std::string& file) {
     struct stat status {};
     if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
         char buffer[8192];
-        ssize_t count;
-        while ((count = ::read(descriptor, buffer, sizeof buffer)) > 0) {
+        ssize_t count = 0;
+        while (content.size() < profile_read_limit &&
+               (count = ::read(descriptor, buffer,
+                               std::min(sizeof buffer, profile_read_limit - content.size()))) > 0) {
             content.append(buffer, static_cast<std::size_t>(count));
         }
         if (count < 0) content.clear();

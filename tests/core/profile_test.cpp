@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "hive_test_files.h"
@@ -112,6 +114,21 @@ TEST(ProfileTest, ValuesAreCutTo2047Characters) {
                                    std::string(2047, 'y') + "\"\n");
     EXPECT_EQ(read_profile_string(file, "madeby", "stylename"), std::string(2047, 'x'));
     EXPECT_EQ(read_profile_string(file, "madeby", "version"), std::string(2047, 'y'));
+}
+
+TEST(ProfileTest, HugeFileIsReadOnlyUpToTheLimit) {
+    // Sparse, so the test costs no disk: a skin's style file of 8 GiB, mostly zero bytes.
+    const auto file = profile_with("[madeby]\nstylename=Huge\n");
+    std::filesystem::resize_file(file, profile_read_limit - 11);
+    {
+        std::ofstream tail(file, std::ios::app | std::ios::binary);
+        tail << "\nversion=cut\nfrom=beyond\n";
+    }
+    std::filesystem::resize_file(file, std::uintmax_t{8} << 30);
+    EXPECT_EQ(read_profile_string(file, "madeby", "stylename"), "Huge");
+    // The entry that begins at the limit is cut; the one behind it is not read.
+    EXPECT_EQ(read_profile_string(file, "madeby", "version"), "cu");
+    EXPECT_EQ(read_profile_string(file, "madeby", "from"), "");
 }
 
 TEST(ProfileTest, ByteOrderMarkAndEightBitTextAreRead) {
