@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTest>
 #include <filesystem>
@@ -34,6 +35,16 @@ using Values = std::vector<std::pair<std::string, std::string>>;
 // "design", whose folder is in the install folder's skins folder.
 class SetupDialogTest : public LauncherTest {
   protected:
+    // A test that runs the open-file dialog without answering it fails instead of waiting for
+    // a user who is not there.
+    void SetUp() override {
+        LauncherTest::SetUp();
+        ui::OpenDialog::set_answerer([](const ui::OpenDialog&) -> std::optional<std::string> {
+            ADD_FAILURE() << "the open-file dialog ran without an answer";
+            return std::nullopt;
+        });
+    }
+
     void TearDown() override {
         ui::OpenDialog::set_answerer(nullptr);
         LauncherTest::TearDown();
@@ -226,6 +237,11 @@ TEST_F(SetupDialogTest, DialogHasItsDesignedShapeAndComponents) {
         top += 24;
     }
     EXPECT_EQ(field("server_ftp_pass").echoMode(), QLineEdit::Password);
+    EXPECT_EQ(
+        field("server_ftp_pass")
+            .style()
+            ->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &field("server_ftp_pass")),
+        '*');
     EXPECT_EQ(box("checkbox_autostart").text(), "Run on Windows Startup");
     EXPECT_EQ(box("checkbox_minimized").text(), "Start minimized");
     EXPECT_EQ(box("server_ftp_psvc").text(), "Passive Connection");
@@ -358,6 +374,12 @@ TEST_F(SetupDialogTest, TypingOrPickingASkinReadsItsDescriptionAtEveryChange) {
     combo().setCurrentIndex(classic);
     emit combo().activated(classic);
     EXPECT_EQ(description(), night_sky_description);
+
+    // Picking the name the field already holds changes no text, and reads the file again.
+    put_skin("classic", "[madeby]\nstylename=Repainted\n");
+    combo().setCurrentIndex(classic);
+    emit combo().activated(classic);
+    EXPECT_EQ(description()[0], "Repainted");
 }
 
 TEST_F(SetupDialogTest, SelectStoresTheChosenExecutableAtOnceAndShowsIt) {
