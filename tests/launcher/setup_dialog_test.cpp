@@ -382,6 +382,30 @@ TEST_F(SetupDialogTest, TypingOrPickingASkinReadsItsDescriptionAtEveryChange) {
     EXPECT_EQ(description()[0], "Repainted");
 }
 
+// What a skin or a path holds is shown as written, also when it looks like markup.
+TEST_F(SetupDialogTest, DescriptionAndPathAreShownAsWrittenNotAsMarkup) {
+    const std::string markup = "<b>Night</b> <img src=\"" + (install_dir() / "x.png").string() +
+                               "\"><a href=\"x\">Sky</a>";
+    put_skin("marked", "[madeby]\nstylename=" + markup + "\n");
+    store(settings::style, "marked");
+    store(settings::korvexe, "/g/<i>x</i>/k.exe");
+    create_dialog();
+    const auto as_written = [](QLabel& shown) {
+        QLabel plain;
+        plain.setFont(shown.font());
+        plain.setTextFormat(Qt::PlainText);
+        plain.setText(shown.text());
+        plain.adjustSize();
+        return plain.size();
+    };
+    QLabel& name = label("label_style_name");
+    EXPECT_EQ(name.text().toStdString(), markup);
+    EXPECT_EQ(name.size(), as_written(name));
+    QLabel& path = label("label_korvexe");
+    EXPECT_EQ(path.text(), "/g/<i>x</i>/k.exe");
+    EXPECT_EQ(path.size(), as_written(path));
+}
+
 TEST_F(SetupDialogTest, SelectStoresTheChosenExecutableAtOnceAndShowsIt) {
     // Short enough to fit whole.
     const std::string chosen = "/games/KorvanthUprising.exe";
