@@ -652,5 +652,21 @@ TEST_F(SetupDialogTest, ValueOfAnotherKindEndsCreationWithItsMessage) {
     EXPECT_EQ(field("server_ftp_port").text(), "21");
 }
 
+TEST_F(SetupDialogTest, MistypedFtpValueEndsCreationBeforeTheOptionBoxes) {
+    store(settings::autostart, "yes");
+    store_ftp(settings::ftp_host, "ftp.example.org");
+    // The FTP key is the hive's last, so the value appended lands in it.
+    put_hive(file_bytes(hive_path()) + "\"ftp_port\"=dword:00000015\n");
+    ASSERT_EQ(values_of(settings::ftp_key).size(), 2u);
+    create_dialog();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Invalid data type for 'ftp_port'");
+    // The host was read before the port; the rest of the FTP page and the option boxes after.
+    EXPECT_EQ(field("server_ftp_host").text(), "ftp.example.org");
+    EXPECT_EQ(field("server_ftp_port").text(), "21");
+    EXPECT_FALSE(box("checkbox_autostart").isChecked());
+    EXPECT_EQ(combo().currentText(), "design");
+}
+
 }  // namespace
 }  // namespace kvtu::launcher::test
