@@ -4,14 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-
 namespace kvtu {
 
 namespace {
 
 constexpr std::string_view blanks = " \t\r\n\v\f";
 constexpr std::string_view utf8_byte_order_mark = "\xEF\xBB\xBF";
+// Every read takes the whole file, and a style file is read some eighty times: a file larger
+// than any profile could hold is taken as unreadable rather than read again and again.
+constexpr std::size_t largest_file_size = 16 * 1024 * 1024;
 
 std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(blanks);
@@ -29,22 +30,22 @@ bool same_name(std::string_view left, std::string_view right) {
     return true;
 }
 
-// The file up to profile_read_limit bytes; nothing when it is no regular file or cannot be
-// read. Opened without blocking, so that a pipe in place of the file cannot hang the program.
+// The whole file; nothing when it is no regular file, is too large or cannot be read. Opened
+// without blocking, so that a pipe in place of the file cannot hang the program.
 std::string file_content(const std::string& file) {
     const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) return {};
     std::string content;
     struct stat status {};
-    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
+    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+        static_cast<unsigned long long>(status.st_size) <= largest_file_size) {
         char buffer[8192];
-        ssize_t count = 0;
-        while (content.size() < profile_read_limit &&
-               (count = ::read(descriptor, buffer,
-                               std::min(sizeof buffer, profile_read_limit - content.size()))) > 0) {
+        ssize_t count;
+        while ((count = ::read(descriptor, buffer, sizeof buffer)) > 0 &&
+               content.size() <= largest_file_size) {
             content.append(buffer, static_cast<std::size_t>(count));
         }
-        if (count < 0) content.clear();
+        if (count < 0 || content.size() > largest_file_size) content.clear();
     }
     ::close(descriptor);
     return content;

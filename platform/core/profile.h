@@ -12,14 +12,10 @@ namespace kvtu {
 // The longest value a read returns; longer values are cut to it.
 inline constexpr std::size_t profile_value_limit = 2047;
 
-// How much of a file is read. A style file holds a few kilobytes; the limit keeps a huge file in
-// its place (a skin is anyone's download) from taking the memory and time of every read.
-inline constexpr std::size_t profile_read_limit = 1024 * 1024;
-
 // The value of `key` in `section` of the profile file, without the blanks around it and without
 // one pair of enclosing quotation marks (double or single), cut to profile_value_limit bytes.
-// A missing or unreadable file, section or key reads as the empty text; what lies behind the
-// first profile_read_limit bytes of the file is not read.
+// A missing or unreadable file (one over 16 MiB included), section or key reads as the empty
+// text.
 std::string read_profile_string(const std::string& file, std::string_view section,
                                 std::string_view key);
 

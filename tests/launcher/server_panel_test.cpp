@@ -266,6 +266,30 @@ TEST_F(ServerPanelTest, BlankHostPassesTheCheckAndEndsWithASocketErrorChangingNo
     EXPECT_EQ(values(), shown);
 }
 
+TEST_F(ServerPanelTest, ClickWaitingDuringAQueryRunsAWholeSecondQueryAtItsEnd) {
+    FakeGameServer server;
+    server.script(
+        {{StatusReply().set(8, "First").text()}, {StatusReply().set(8, "Second").text()}});
+    field("server_ip").setText("127.0.0.1");
+    field("server_port").setText(QString::number(server.port()));
+    // A click that arrives while the window waits for the reply is handled by the one pass over
+    // pending messages at the query's end, as a complete query of its own.
+    ui::PictureControl& query_picture = picture("img_query");
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        const QPointF at(2, 2);
+        QCoreApplication::postEvent(
+            &query_picture,
+            new QMouseEvent(type, at, query_picture.mapToGlobal(at), Qt::LeftButton,
+                            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                            Qt::NoModifier));
+    }
+    click(query_picture);
+    EXPECT_EQ(text_of("server_hostname"), "Second");
+    EXPECT_EQ(memo().split('\n').size(), 2 * 39 * 4);
+    EXPECT_TRUE(server.wait_for_requests(2));
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(ServerPanelTest, PingTextHasNoBlank) {
     main_form->indy_server_latencyReply({net::EchoStatus::echo_reply, 0});
     EXPECT_EQ(text_of("server_latency"), "<1ms");

@@ -225,6 +225,30 @@ TEST_F(SkinTest, ColourThatDoesNotConvertEndsTheStyleFileThereAndTheIconStays) {
         "[input_mod]\ncolor=#\n");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "'$' is not a valid integer value.");
+
+    // The window's family and size come before its colour, and the buttons after it.
+    boxes.clear();
+    destroy_windows();
+    start_with_style_file(
+        "[font_settings]\nfamily=DejaVu Serif\nsize=13\n[setup_button]\npositionX=300\n");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "'$' is not a valid integer value.");
+    EXPECT_EQ(family_of(*main_form), "DejaVu Serif");
+    EXPECT_EQ(main_form->font().pointSize(), 13);
+    EXPECT_EQ(picture("img_setup").pos(), QPoint(320, 0));
+
+    // In a field's section the colour comes before the position.
+    boxes.clear();
+    destroy_windows();
+    std::string text_with_field_colour = design_style_file();
+    const std::string ip_section = "[input_ip]\nsize=8\n";
+    text_with_field_colour.replace(text_with_field_colour.find(ip_section), ip_section.size(),
+                                   "[input_ip]\nsize=9\ncolor=#\npositionX=10\npositionY=11\n");
+    start_with_style_file(text_with_field_colour);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "'$' is not a valid integer value.");
+    EXPECT_EQ(field("server_ip").font().pointSize(), 9);
+    EXPECT_EQ(field("server_ip").pos(), QPoint(169, 241));
 }
 
 TEST_F(SkinTest, MissingStyleFileFailsAtTheWindowColourAfterSizeZero) {

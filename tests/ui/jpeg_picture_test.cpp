@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 #include <cstdio>
 #include <filesystem>
@@ -95,6 +96,11 @@ TEST(JpegPicture, FilesThatCannotBeOpenedNameTheirFullPathAndTheSystemsReason) {
     const std::string pipe = (sandbox() / "pipe.jpg").string();
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_EQ(error_of(pipe).rfind("Cannot open file \"" + pipe + "\". ", 0), 0u);
+    // A file far larger than any picture is refused before it is read into memory.
+    const std::string huge = (sandbox() / "huge.jpg").string();
+    std::filesystem::copy_file(put("start.jpg", two_colour_jpeg()), huge);
+    std::filesystem::resize_file(huge, (64 << 20) + 1);
+    EXPECT_EQ(error_of(huge), "Cannot open file \"" + huge + "\". File too large");
 }
 
 TEST(JpegPicture, HeadersTheDecoderRejectsGiveItsMessageCode) {
@@ -146,6 +152,37 @@ TEST(JpegPicture, HeaderClaimingAHugeImageLoadsButIsNotDecoded) {
     const JpegPicture picture = JpegPicture::from_bytes(bytes);
     EXPECT_EQ(picture.width(), 0xFDFD);
     EXPECT_TRUE(picture.decode().isNull());
+}
+
+// A progressive picture whose last scan is repeated `repeats` more times before its end.
+std::string progressive_jpeg(int side, int repeats) {
+    QImage image(side, side, QImage::Format_RGB32);
+    image.fill(red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    EXPECT_TRUE(writer.write(image));
+    const std::string whole = bytes.toStdString();
+    const std::size_t end = whole.size() - 2;
+    const std::size_t last_scan = whole.rfind("\xFF\xDA");
+    std::string forged = whole.substr(0, end);
+    for (int i = 0; i < repeats; ++i) forged += whole.substr(last_scan, end - last_scan);
+    return forged + whole.substr(end);
+}
+
+TEST(JpegPicture, ProgressivePictureDecodesButOneWithHundredsOfScansDoesNot) {
+    const QImage progressive = JpegPicture::from_bytes(progressive_jpeg(1024, 0)).decode();
+    ASSERT_EQ(progressive.size(), QSize(1024, 1024));
+    EXPECT_TRUE(near(progressive.pixelColor(500, 500), red));
+    // Every scan is a pass over the whole image: a forged file of some ten kilobytes would keep
+    // the window from painting for many seconds.
+    const JpegPicture forged = JpegPicture::from_bytes(progressive_jpeg(1024, 600));
+    EXPECT_EQ(forged.width(), 1024);
+    EXPECT_TRUE(forged.decode().isNull());
+    // The same scans over a small picture are little work.
+    EXPECT_FALSE(JpegPicture::from_bytes(progressive_jpeg(64, 600)).decode().isNull());
 }
 
 TEST(PictureControlDrawing, PictureIsDrawnAtItsOwnSizeFromTheTopLeftAndCutAtTheBounds) {
