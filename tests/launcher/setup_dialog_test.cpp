@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTest>
 #include <filesystem>
@@ -34,6 +35,16 @@ using Values = std::vector<std::pair<std::string, std::string>>;
 // "design", whose folder is in the install folder's skins folder.
 class SetupDialogTest : public LauncherTest {
   protected:
+    // A test that runs the open-file dialog without answering it fails instead of waiting for
+    // a user who is not there.
+    void SetUp() override {
+        LauncherTest::SetUp();
+        ui::OpenDialog::set_answerer([](const ui::OpenDialog&) -> std::optional<std::string> {
+            ADD_FAILURE() << "the open-file dialog ran without an answer";
+            return std::nullopt;
+        });
+    }
+
     void TearDown() override {
         ui::OpenDialog::set_answerer(nullptr);
         LauncherTest::TearDown();
@@ -226,6 +237,11 @@ TEST_F(SetupDialogTest, DialogHasItsDesignedShapeAndComponents) {
         top += 24;
     }
     EXPECT_EQ(field("server_ftp_pass").echoMode(), QLineEdit::Password);
+    EXPECT_EQ(
+        field("server_ftp_pass")
+            .style()
+            ->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &field("server_ftp_pass")),
+        '*');
     EXPECT_EQ(box("checkbox_autostart").text(), "Run on Windows Startup");
     EXPECT_EQ(box("checkbox_minimized").text(), "Start minimized");
     EXPECT_EQ(box("server_ftp_psvc").text(), "Passive Connection");
@@ -358,6 +374,36 @@ TEST_F(SetupDialogTest, TypingOrPickingASkinReadsItsDescriptionAtEveryChange) {
     combo().setCurrentIndex(classic);
     emit combo().activated(classic);
     EXPECT_EQ(description(), night_sky_description);
+
+    // Picking the name the field already holds changes no text, and reads the file again.
+    put_skin("classic", "[madeby]\nstylename=Repainted\n");
+    combo().setCurrentIndex(classic);
+    emit combo().activated(classic);
+    EXPECT_EQ(description()[0], "Repainted");
+}
+
+// What a skin or a path holds is shown as written, also when it looks like markup.
+TEST_F(SetupDialogTest, DescriptionAndPathAreShownAsWrittenNotAsMarkup) {
+    const std::string markup = "<b>Night</b> <img src=\"" + (install_dir() / "x.png").string() +
+                               "\"><a href=\"x\">Sky</a>";
+    put_skin("marked", "[madeby]\nstylename=" + markup + "\n");
+    store(settings::style, "marked");
+    store(settings::korvexe, "/g/<i>x</i>/k.exe");
+    create_dialog();
+    const auto as_written = [](QLabel& shown) {
+        QLabel plain;
+        plain.setFont(shown.font());
+        plain.setTextFormat(Qt::PlainText);
+        plain.setText(shown.text());
+        plain.adjustSize();
+        return plain.size();
+    };
+    QLabel& name = label("label_style_name");
+    EXPECT_EQ(name.text().toStdString(), markup);
+    EXPECT_EQ(name.size(), as_written(name));
+    QLabel& path = label("label_korvexe");
+    EXPECT_EQ(path.text(), "/g/<i>x</i>/k.exe");
+    EXPECT_EQ(path.size(), as_written(path));
 }
 
 TEST_F(SetupDialogTest, SelectStoresTheChosenExecutableAtOnceAndShowsIt) {
@@ -604,6 +650,22 @@ TEST_F(SetupDialogTest, ValueOfAnotherKindEndsCreationWithItsMessage) {
     // What came before the failed read stays done; what comes after is not done.
     EXPECT_EQ(label("label_korvexe").text(), "/games/KorvanthUprising.exe");
     EXPECT_EQ(field("server_ftp_port").text(), "21");
+}
+
+TEST_F(SetupDialogTest, MistypedFtpValueEndsCreationBeforeTheOptionBoxes) {
+    store(settings::autostart, "yes");
+    store_ftp(settings::ftp_host, "ftp.example.org");
+    // The FTP key is the hive's last, so the value appended lands in it.
+    put_hive(file_bytes(hive_path()) + "\"ftp_port\"=dword:00000015\n");
+    ASSERT_EQ(values_of(settings::ftp_key).size(), 2u);
+    create_dialog();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Invalid data type for 'ftp_port'");
+    // The host was read before the port; the rest of the FTP page and the option boxes after.
+    EXPECT_EQ(field("server_ftp_host").text(), "ftp.example.org");
+    EXPECT_EQ(field("server_ftp_port").text(), "21");
+    EXPECT_FALSE(box("checkbox_autostart").isChecked());
+    EXPECT_EQ(combo().currentText(), "design");
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QListView>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -56,6 +59,41 @@ TEST(OpenDialogTest, ChoosesAnExistingFileAndKeepsItsNameAsTheFileSystemSpellsIt
     when_dialog_runs([](QFileDialog& running) { running.reject(); });
     EXPECT_FALSE(dialog.execute(nullptr));
     EXPECT_EQ(dialog.file_name(), game.string());
+}
+
+// The filter's pattern is matched regardless of case, so the game's file is listed however its
+// name is spelled here; other files are not listed.
+TEST(OpenDialogTest, ListsTheGameFileWhateverTheCaseOfItsName) {
+    const auto folder = kvtu::test::sandbox() / "game";
+    std::filesystem::create_directories(folder);
+    for (const char* name : {"KorvanthUprising.exe", "korvanthuprising.EXE", "other.exe"}) {
+        std::ofstream(folder / name) << "game";
+    }
+    OpenDialog dialog;
+    dialog.set_filter("KorvanthUprising.exe", "KORVANTHUPRISING.EXE");
+    QStringList listed;
+    when_dialog_runs([&](QFileDialog& running) {
+        auto* model = running.findChild<QFileSystemModel*>();
+        auto* view = running.findChild<QListView*>("listView");
+        if (model != nullptr && view != nullptr) {
+            bool loaded = false;
+            QObject::connect(model, &QFileSystemModel::directoryLoaded,
+                             [&loaded] { loaded = true; });
+            running.setDirectory(QString::fromUtf8(folder.c_str()));
+            // The folder is read on a thread of the model's own; its rows follow the signal.
+            EXPECT_TRUE(QTest::qWaitFor([&loaded] { return loaded; }, 10000));
+            const auto rows = [view] { return view->model()->rowCount(view->rootIndex()); };
+            EXPECT_TRUE(QTest::qWaitFor([&rows] { return rows() >= 2; }, 10000));
+            for (int row = 0; row < rows(); ++row) {
+                const QModelIndex index = view->model()->index(row, 0, view->rootIndex());
+                if (index.flags().testFlag(Qt::ItemIsEnabled)) listed << index.data().toString();
+            }
+        }
+        running.reject();
+    });
+    EXPECT_FALSE(dialog.execute(nullptr));
+    listed.sort();
+    EXPECT_EQ(listed.join(" | ").toStdString(), "KorvanthUprising.exe | korvanthuprising.EXE");
 }
 
 }  // namespace
