@@ -28,6 +28,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/guarded.h"
 #include "platform/ui/list_ordering.h"
+#include "platform/ui/plain_labels.h"
 #include "platform/ui/text.h"
 #include "query/explode.h"
 #include "query/status_exchange.h"
@@ -99,6 +100,7 @@ Tmain_form::Tmain_form(QWidget* parent)
       customimagelist(kvtu::browser::customimagelist()),
       ui_(std::make_unique<Ui::Tmain_form>()) {
     ui_->setupUi(this);
+    ui::show_labels_as_plain_text(*this);
     setWindowIcon(application_icon());
     ui_->mainmenu_menubar->addAction(QStringLiteral("&Datei"));
 

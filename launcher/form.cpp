@@ -26,6 +26,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/check_box.h"
 #include "platform/ui/guarded.h"
+#include "platform/ui/plain_labels.h"
 #include "platform/ui/text.h"
 #include "platform/ui/window_placement.h"
 #include "query/status_exchange.h"
@@ -75,6 +76,7 @@ Tmain_form::Tmain_form(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       ui_(std::make_unique<Ui::Tmain_form>()) {
     ui_->setupUi(this);
+    ui::show_labels_as_plain_text(*this);
     for (QCheckBox* box : findChildren<QCheckBox*>()) ui::fit_indicator_to_box(*box);
     systray_popup_ = new QMenu(this);
     setFixedSize(372, 273);

@@ -3,6 +3,7 @@
 #include "launcher/pictures.h"
 #include "platform/core/shell.h"
 #include "platform/ui/guarded.h"
+#include "platform/ui/plain_labels.h"
 #include "platform/ui/text.h"
 #include "platform/ui/window_placement.h"
 #include "ui_info.h"
@@ -16,6 +17,7 @@ Tform_info::Tform_info(QWidget* parent)
                           Qt::WindowCloseButtonHint),
       ui_(std::make_unique<Ui::Tform_info>()) {
     ui_->setupUi(this);
+    ui::show_labels_as_plain_text(*this);
     setFixedSize(430, 160);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);

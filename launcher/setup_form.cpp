@@ -16,6 +16,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/guarded.h"
 #include "platform/ui/path_shortening.h"
+#include "platform/ui/plain_labels.h"
 #include "platform/ui/text.h"
 #include "platform/ui/window_placement.h"
 #include "ui_setup_form.h"
@@ -51,13 +52,9 @@ Tform_setup::Tform_setup(QWidget* parent)
       ui_(std::make_unique<Ui::Tform_setup>()) {
     ui_->setupUi(this);
     setFixedSize(304, 208);
-    // Labels take the size of their text, in whatever font this system gives the dialog. The
-    // texts of a skin's description and of the game's path are shown as written: a text that
-    // looks like markup is not rendered as such.
-    for (QLabel* label : findChildren<QLabel*>()) {
-        label->setTextFormat(Qt::PlainText);
-        label->adjustSize();
-    }
+    // Labels take the size of their text, in whatever font this system gives the dialog.
+    ui::show_labels_as_plain_text(*this);
+    for (QLabel* label : findChildren<QLabel*>()) label->adjustSize();
     // A plain combo box with an edit field: what is typed stays as typed, so a partial name is
     // not completed to a listed one.
     ui_->combo_styles->setCompleter(nullptr);

@@ -4,6 +4,7 @@
 
 #include "browser_fixture.h"
 #include "fake_game_server.h"
+#include "label_text_check.h"
 #include "platform/net/icmp_echo.h"
 #include "status_reply.h"
 #include "test_environment.h"
@@ -66,6 +67,24 @@ TEST_F(BrowserTest, SelectingARowQueriesItsServerAndFillsRowAndDetails) {
     // Pressing on the selected row again queries nothing.
     press_on(item, 20);
     EXPECT_FALSE(server.wait_for_requests(2, std::chrono::milliseconds(silence_wait_ms)));
+}
+
+TEST_F(BrowserTest, ServerTextsThatLookLikeMarkupAreShownAsWritten) {
+    KVTU_SKIP_WITHOUT_ECHOES();
+    FakeGameServer server;
+    server.answer_always(StatusReply()
+                             .set(4, "<b>1.96</b>")
+                             .set(8, "<img src=\"/etc/hostname\">Host")
+                             .set(14, "<h1>Big</h1>")
+                             .text());
+    write_list(entry_of(server.port()) + "\r\n");
+    start();
+    press_on(row(entry_of(server.port())));
+    ASSERT_TRUE(boxes.empty()) << boxes.front().text;
+    EXPECT_EQ(details().host_name, "<img src=\"/etc/hostname\">Host");
+    for (const char* name : {"server_hostname", "server_version", "server_mission"}) {
+        kvtu::test::expect_shown_as_written(control<QLabel>(name));
+    }
 }
 
 TEST_F(BrowserTest, PingTextShowsTheEchoTimeWithABlankBeforeMs) {

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "fake_game_server.h"
+#include "label_text_check.h"
 #include "launcher/server_panel.h"
 #include "launcher_fixture.h"
 #include "status_reply.h"
@@ -163,6 +164,20 @@ TEST_F(ServerPanelTest, ValidReplyFillsTheLabelsTheMemoAndThePingThroughTheOneSo
     EXPECT_EQ(text_of("server_player"), "/");
     // The memo keeps growing; nothing clears it.
     EXPECT_EQ(memo().split('\n').size(), 2 * 39 * 4);
+}
+
+TEST_F(ServerPanelTest, ServerTextsThatLookLikeMarkupAreShownAsWritten) {
+    FakeGameServer server;
+    server.answer_always(StatusReply()
+                             .set(4, "<b>1.96</b>")
+                             .set(8, "<img src=\"/etc/hostname\">Host")
+                             .set(14, "<h1>Big</h1>")
+                             .text());
+    query(server);
+    EXPECT_EQ(text_of("server_hostname"), "<img src=\"/etc/hostname\">Host");
+    for (const char* name : {"server_hostname", "server_version", "server_mission"}) {
+        kvtu::test::expect_shown_as_written(label(name));
+    }
 }
 
 TEST_F(ServerPanelTest, ShortOrSilentReplyShowsOfflineAndKeepsTheOtherRows) {
