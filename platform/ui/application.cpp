@@ -64,6 +64,8 @@ void Application::show_box(MessageKind kind, const std::string& text) {
     }
     QMessageBox box(kind == MessageKind::error ? QMessageBox::Critical : QMessageBox::NoIcon,
                     to_qstring(title_), to_qstring(text), QMessageBox::Ok);
+    // Messages carry texts from outside (an FTP server's reply, a path): shown as written.
+    box.setTextFormat(Qt::PlainText);
     box.adjustSize();
     center_on_screen(box);
     box.exec();

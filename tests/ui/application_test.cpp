@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "platform/core/errors.h"
@@ -61,6 +63,29 @@ TEST_F(ApplicationTest, PlainMessageKeepsItsText) {
     EXPECT_EQ(boxes[0].kind, MessageKind::plain);
     EXPECT_EQ(boxes[0].title, "Title v1");
     EXPECT_EQ(boxes[0].text, "Note!");
+}
+
+TEST_F(ApplicationTest, RealBoxShowsAServersTextAsWritten) {
+    Application::instance().set_message_recorder(nullptr);
+    Qt::TextFormat format = Qt::RichText;
+    QString shown;
+    // The box runs its own modal loop; it is read and closed from inside that loop, with a
+    // bounded number of tries so that the test cannot hang.
+    std::function<void(int)> when_shown = [&](int tries_left) {
+        QTimer::singleShot(10, [&, tries_left] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                format = box->textFormat();
+                shown = box->text();
+                box->accept();
+            } else if (tries_left > 0) {
+                when_shown(tries_left - 1);
+            }
+        });
+    };
+    when_shown(500);
+    Application::instance().show_message("<b>550</b> No such file");
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(shown, "<b>550</b> No such file");
 }
 
 TEST_F(ApplicationTest, TerminateEndsTheLoopAlsoWhenCalledBeforeIt) {
