@@ -76,6 +76,7 @@ Tmain_form::Tmain_form(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       ui_(std::make_unique<Ui::Tmain_form>()) {
     ui_->setupUi(this);
+    ui::center_on_first_show(*this);
     ui::show_labels_as_plain_text(*this);
     for (QCheckBox* box : findChildren<QCheckBox*>()) ui::fit_indicator_to_box(*box);
     systray_popup_ = new QMenu(this);
@@ -299,13 +300,6 @@ void Tmain_form::changeEvent(QEvent* event) {
     // handler runs right after it.
     QMetaObject::invokeMethod(
         this, [this] { ui::run_guarded([this] { SysCommandMessage(); }); }, Qt::QueuedConnection);
-}
-
-void Tmain_form::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (shown_before_) return;
-    shown_before_ = true;
-    ui::center_on_screen(*this);
 }
 
 void Tmain_form::closeEvent(QCloseEvent* event) {

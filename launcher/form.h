@@ -89,7 +89,6 @@ class Tmain_form : public QWidget {
 
   protected:
     void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
@@ -114,7 +113,6 @@ class Tmain_form : public QWidget {
     ui::TrayIcon tray_icon_;
     // The icon's icon and tip are set once, by FormCreate; until then no add is made.
     bool tray_data_filled_ = false;
-    bool shown_before_ = false;
     // Set while the program itself minimises the window, which is not the minimise command.
     bool minimizing_in_place_ = false;
 };

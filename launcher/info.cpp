@@ -17,6 +17,7 @@ Tform_info::Tform_info(QWidget* parent)
                           Qt::WindowCloseButtonHint),
       ui_(std::make_unique<Ui::Tform_info>()) {
     ui_->setupUi(this);
+    ui::center_on_first_show(*this);
     ui::show_labels_as_plain_text(*this);
     setFixedSize(430, 160);
     setBackgroundRole(QPalette::Base);
@@ -32,13 +33,6 @@ Tform_info::Tform_info(QWidget* parent)
 }
 
 Tform_info::~Tform_info() = default;
-
-void Tform_info::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (shown_before_) return;
-    shown_before_ = true;
-    ui::center_on_screen(*this);
-}
 
 void Tform_info::Label5Click() {
     shell_open(ui::to_bytes(ui_->Label5->text()), "", "");

@@ -51,6 +51,7 @@ Tform_setup::Tform_setup(QWidget* parent)
                           Qt::WindowCloseButtonHint),
       ui_(std::make_unique<Ui::Tform_setup>()) {
     ui_->setupUi(this);
+    ui::center_on_first_show(*this);
     setFixedSize(304, 208);
     // Labels take the size of their text, in whatever font this system gives the dialog.
     ui::show_labels_as_plain_text(*this);
@@ -83,13 +84,6 @@ void Tform_setup::bind_handlers() {
             guarded([this] { combo_stylesChange(); }));
     connect(ui_->combo_styles, &QComboBox::activated, this,
             guarded([this] { combo_stylesChange(); }));
-}
-
-void Tform_setup::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (shown_before_) return;
-    shown_before_ = true;
-    ui::center_on_screen(*this);
 }
 
 void Tform_setup::FormCreate() {

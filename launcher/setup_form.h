@@ -35,8 +35,6 @@ class Tform_setup : public QWidget {
     ui::OpenDialog exe_dir;
 
   protected:
-    void showEvent(QShowEvent* event) override;
-
   private:
     void bind_handlers();
     void list_styles(const std::string& installdir);
@@ -44,7 +42,6 @@ class Tform_setup : public QWidget {
     void show_korvexe(const std::string& path);
 
     std::unique_ptr<Ui::Tform_setup> ui_;
-    bool shown_before_ = false;
 };
 
 extern Tform_setup* form_setup;

@@ -1,6 +1,7 @@
 #include <QCursor>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <climits>
@@ -19,6 +20,20 @@ using kvtu::test::install_dir;
 using kvtu::test::place_standin;
 using kvtu::test::record_standin_to;
 using kvtu::test::sandbox;
+
+TEST_F(LauncherTest, WindowsAreCentredWhenFirstShownAndKeepTheirPlaceAfterwards) {
+    start();
+    const QRect area = main_form->screen()->availableGeometry();
+    EXPECT_EQ(main_form->frameGeometry().center(), area.center());
+
+    main_form->move(area.topLeft() + QPoint(10, 20));
+    main_form->hide();
+    main_form->show();
+    EXPECT_EQ(main_form->pos(), area.topLeft() + QPoint(10, 20));
+
+    form_setup->show();
+    EXPECT_EQ(form_setup->frameGeometry().center(), area.center());
+}
 
 TEST_F(LauncherTest, MainWindowHasItsDesignedShapeAndComponents) {
     start();
