@@ -72,17 +72,13 @@ TEST_F(BrowserTest, SelectingARowQueriesItsServerAndFillsRowAndDetails) {
 TEST_F(BrowserTest, ServerTextsThatLookLikeMarkupAreShownAsWritten) {
     KVTU_SKIP_WITHOUT_ECHOES();
     FakeGameServer server;
-    server.answer_always(StatusReply()
-                             .set(4, "<b>1.96</b>")
-                             .set(8, "<img src=\"/etc/hostname\">Host")
-                             .set(14, "<h1>Big</h1>")
-                             .text());
+    server.answer_always(kvtu::test::reply_with_markup());
     write_list(entry_of(server.port()) + "\r\n");
     start();
     press_on(row(entry_of(server.port())));
     ASSERT_TRUE(boxes.empty()) << boxes.front().text;
-    EXPECT_EQ(details().host_name, "<img src=\"/etc/hostname\">Host");
-    for (const char* name : {"server_hostname", "server_version", "server_mission"}) {
+    EXPECT_EQ(details().host_name, kvtu::test::markup_host_name);
+    for (const char* name : kvtu::test::markup_label_names) {
         kvtu::test::expect_shown_as_written(control<QLabel>(name));
     }
 }

@@ -168,14 +168,10 @@ TEST_F(ServerPanelTest, ValidReplyFillsTheLabelsTheMemoAndThePingThroughTheOneSo
 
 TEST_F(ServerPanelTest, ServerTextsThatLookLikeMarkupAreShownAsWritten) {
     FakeGameServer server;
-    server.answer_always(StatusReply()
-                             .set(4, "<b>1.96</b>")
-                             .set(8, "<img src=\"/etc/hostname\">Host")
-                             .set(14, "<h1>Big</h1>")
-                             .text());
+    server.answer_always(kvtu::test::reply_with_markup());
     query(server);
-    EXPECT_EQ(text_of("server_hostname"), "<img src=\"/etc/hostname\">Host");
-    for (const char* name : {"server_hostname", "server_version", "server_mission"}) {
+    EXPECT_EQ(text_of("server_hostname"), kvtu::test::markup_host_name);
+    for (const char* name : kvtu::test::markup_label_names) {
         kvtu::test::expect_shown_as_written(label(name));
     }
 }

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <string>
+
+#include "status_reply.h"
 
 namespace kvtu::test {
 
@@ -14,6 +17,19 @@ inline void expect_shown_as_written(const QLabel& label) {
     plain.setTextFormat(Qt::PlainText);
     plain.setText(label.text());
     EXPECT_EQ(label.sizeHint(), plain.sizeHint()) << label.objectName().toStdString();
+}
+
+// A game server's reply whose version, host name and mission look like markup, and the value
+// labels (named alike in both programs) that show them.
+inline const std::string markup_host_name = "<img src=\"/etc/hostname\">Host";
+inline constexpr const char* markup_label_names[] = {"server_hostname", "server_version",
+                                                     "server_mission"};
+inline std::string reply_with_markup() {
+    return StatusReply()
+        .set(4, "<b>1.96</b>")
+        .set(8, markup_host_name)
+        .set(14, "<h1>Big</h1>")
+        .text();
 }
 
 }  // namespace kvtu::test
