@@ -125,10 +125,10 @@ TEST_F(BrowserTest, CloseSavesTheMemoWithCarriageReturnLineFeeds) {
 TEST_F(BrowserTest, EditsInTheMemoAreWhatTheCloseSaves) {
     write_list("a:1\r\nb:2\r\n");
     start();
-    // Latin-1 bytes, a no-break space among them, survive the memo byte for byte.
-    debug_memo().setPlainText(QString::fromLatin1("b:2\nh\xf4te\xa0:3"));
+    // What the user types is saved as UTF-8, a no-break space included, nothing replaced.
+    debug_memo().setPlainText(QString::fromUtf8("b:2\nh\xc3\xb4te\xc2\xa0:3"));
     EXPECT_TRUE(main_form->close());
-    EXPECT_EQ(read_list(), "b:2\r\nh\xf4te\xa0:3");
+    EXPECT_EQ(read_list(), "b:2\r\nh\xc3\xb4te\xc2\xa0:3");
 }
 
 TEST_F(BrowserTest, MissingListFolderShowsTheOpenErrorAndKeepsTheWindowUntilASaveWorks) {
