@@ -20,10 +20,16 @@ int record_install(std::string folder, const std::string& default_skin) {
     while (!folder.empty() && folder.back() == '/') folder.pop_back();
     kvtu::Registry registry;
     if (!registry.open_key(kvtu::settings::launcher_key, true)) {
-        std::fprintf(stderr,
-                     "kvtu_settings_tool: the settings store %s cannot be read, parsed or "
-                     "written; it is left as it is\n",
-                     kvtu::HiveFile().path().c_str());
+        const kvtu::HiveFile hive;
+        const std::string problem = hive.problem();
+        if (problem.empty()) {
+            std::fprintf(stderr,
+                         "kvtu_settings_tool: the settings store %s cannot be written; it is "
+                         "left as it is\n",
+                         hive.path().c_str());
+        } else {
+            std::fprintf(stderr, "kvtu_settings_tool: %s\n", problem.c_str());
+        }
         return 1;
     }
     registry.write_string(kvtu::settings::installdir, folder);
