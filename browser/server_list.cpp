@@ -52,9 +52,8 @@ std::string load_server_list(const std::string& path) {
     // Only a file has an end: a FIFO, socket or device would give nothing or never stop.
     if (S_ISDIR(status.st_mode)) throw FileError(cannot_open_file_message(path, EISDIR));
     if (!S_ISREG(status.st_mode)) throw FileError(cannot_open_file_message(path, EINVAL));
-    std::string text;
+    std::string bytes;
     std::array<char, 8192> buffer;
-    bool after_carriage_return = false;
     for (;;) {
         const ssize_t length = ::read(file.get(), buffer.data(), buffer.size());
         if (length < 0) {
@@ -62,24 +61,29 @@ std::string load_server_list(const std::string& path) {
             throw FileError(cannot_open_file_message(path, errno));
         }
         if (length == 0) break;
-        for (ssize_t i = 0; i < length; ++i) {
-            const char character = buffer[static_cast<std::size_t>(i)];
-            if (character == '\n' && after_carriage_return) {
-                after_carriage_return = false;
-                continue;
-            }
-            after_carriage_return = character == '\r';
-            text += character == '\r' ? '\n' : character;
+        bytes.append(buffer.data(), static_cast<std::size_t>(length));
+    }
+    return list_text(bytes);
+}
+
+std::string list_text(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    bool after_carriage_return = false;
+    for (const char character : bytes) {
+        if (character == '\n' && after_carriage_return) {
+            after_carriage_return = false;
+            continue;
         }
+        after_carriage_return = character == '\r';
+        text += character == '\r' ? '\n' : character;
     }
     // A line break with nothing before it is no entry, only the end of an empty list.
     if (text == "\n") text.clear();
     return text;
 }
 
-namespace {
-
-std::string with_carriage_returns(const std::string& text) {
+std::string list_file_bytes(std::string_view text) {
     std::string bytes;
     bytes.reserve(text.size() + text.size() / 16);
     for (const char character : text) {
@@ -89,6 +93,8 @@ std::string with_carriage_returns(const std::string& text) {
     return bytes;
 }
 
+namespace {
+
 // Writing into what stands at the path: a folder, FIFO or device is no list file, and each
 // reports its own error here. O_NONBLOCK: a FIFO without a reader is refused at once instead of
 // blocking the close.
@@ -96,14 +102,25 @@ void write_in_place(const std::string& path, const std::string& bytes) {
     FileHandle file(
         ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666));
     if (file.get() < 0) throw FileError(cannot_create_file_message(path, errno));
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t length = ::write(file.get(), bytes.data() + written, bytes.size() - written);
-        if (length < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(cannot_write_file_message(path, errno));
-        }
-        written += static_cast<std::size_t>(length);
+    if (!write_all(file.get(), bytes)) throw FileError(cannot_write_file_message(path, errno));
+    if (const int error = file.close(); error != 0) {
+        throw FileError(cannot_write_file_message(path, error));
+    }
+}
+
+// Writing over the list file itself, which keeps its owner, mode and every other name (hard
+// link) it has. The room for the new list is taken first, so that a full disk refuses the save
+// before the old list is touched.
+void write_over(FileHandle& file, const std::string& path, const std::string& bytes) {
+    const auto size = static_cast<off_t>(bytes.size());
+    // File systems that cannot reserve room are written all the same.
+    if (size > 0 && ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS) {
+        throw FileError(cannot_write_file_message(path, errno));
+    }
+    if (!write_all(file.get(), bytes) || ::ftruncate(file.get(), size) != 0 ||
+        ::fsync(file.get()) != 0) {
+        throw FileError(cannot_write_file_message(path, errno));
     }
     if (const int error = file.close(); error != 0) {
         throw FileError(cannot_write_file_message(path, error));
@@ -116,32 +133,46 @@ mode_t new_file_mode() {
     return 0666 & ~mask;
 }
 
+void throw_on_failure(ReplaceStep step, const std::string& path) {
+    if (step == ReplaceStep::create) throw FileError(cannot_create_file_message(path, errno));
+    if (step == ReplaceStep::write) throw FileError(cannot_write_file_message(path, errno));
+}
+
 }  // namespace
 
 void save_server_list(const std::string& path, const std::string& text) {
-    const std::string bytes = with_carriage_returns(text);
+    const std::string bytes = list_file_bytes(text);
+    // The list is written beside the file and then put in its place whole, so a full disk or a
+    // failing device leaves the old list as it was instead of a cut one; the window then stays
+    // open with the list, and the next close tries again.
     struct stat status {};
-    const bool exists = ::stat(path.c_str(), &status) == 0;
-    if (exists && !S_ISREG(status.st_mode)) {
+    if (::stat(path.c_str(), &status) != 0) {
+        throw_on_failure(replace_file(path, bytes, new_file_mode()), path);
+        return;
+    }
+    if (!S_ISREG(status.st_mode)) {
         write_in_place(path, bytes);
         return;
     }
-    // The list is written beside the file and then put in its place whole, so a full disk or a
-    // failing device leaves the old list as it was instead of a cut one; the window then stays
-    // open with the list, and the next close tries again. A linked list file is replaced at the
-    // link's target, keeping the link, and the file keeps its permissions.
+    // A linked list file is saved at the link's target, keeping the link.
     std::error_code ignored;
-    const std::filesystem::path target =
-        exists ? std::filesystem::canonical(path, ignored) : std::filesystem::path(path);
-    const mode_t mode = exists ? (status.st_mode & 07777) : new_file_mode();
-    switch (replace_file(target.empty() ? std::filesystem::path(path) : target, bytes, mode)) {
-        case ReplaceStep::done:
+    std::filesystem::path target = std::filesystem::canonical(path, ignored);
+    if (target.empty()) target = path;
+    // Whether the user may write the list decides, not the folder: a list made read-only is
+    // refused rather than replaced.
+    FileHandle file(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0) throw FileError(cannot_create_file_message(path, errno));
+    // A new file would be the writer's, and the old one's other names would keep the old list:
+    // a list of another owner or with hard links is written over in place instead. So is a list
+    // whose folder may not be written.
+    if (status.st_nlink == 1 && status.st_uid == ::geteuid()) {
+        const ReplaceStep step = replace_file(target, bytes, status.st_mode & 07777, status.st_gid);
+        if (step != ReplaceStep::create) {
+            throw_on_failure(step, path);
             return;
-        case ReplaceStep::create:
-            throw FileError(cannot_create_file_message(path, errno));
-        case ReplaceStep::write:
-            throw FileError(cannot_write_file_message(path, errno));
+        }
     }
+    write_over(file, path, bytes);
 }
 
 bool list_file_present(const std::string& path) {

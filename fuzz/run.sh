@@ -23,3 +23,24 @@ if ! ASAN_OPTIONS=detect_leaks=1 build-fuzz/fuzz/kvtu_query_fuzz \
   exit 1
 fi
 grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' "$log"
+
+# The file readers (settings hive, style file, server list): a few seconds each, at most the
+# time given above.
+reader_seconds=$((seconds < 5 ? seconds : 5))
+for reader in hive profile server_list; do
+  target=kvtu_${reader}_fuzz
+  cmake --build build-fuzz --target "$target" -j "${JOBS:-$(nproc)}"
+  corpus=build-fuzz/fuzz/corpus_$reader
+  log=build-fuzz/fuzz/last-run-$reader.log
+  mkdir -p "$corpus"
+  echo "fuzz: running $target for ${reader_seconds}s (log in $log)"
+  if ! ASAN_OPTIONS=detect_leaks=1 "build-fuzz/fuzz/$target" \
+    -max_total_time="$reader_seconds" -max_len=4096 -print_final_stats=1 \
+    -artifact_prefix="build-fuzz/fuzz/$reader-" "$corpus" "fuzz/seeds_$reader" \
+    >"$log" 2>&1; then
+    cat "$log"
+    echo "fuzz: $target failed" >&2
+    exit 1
+  fi
+  grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' "$log"
+done

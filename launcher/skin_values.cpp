@@ -1,16 +1,23 @@
 #include "launcher/skin_values.h"
 
+#include <string_view>
+
 #include "platform/core/errors.h"
-#include "platform/core/text_to_integer.h"
 #include "query/explode.h"
 
 namespace kvtu::launcher {
 
 namespace {
 
-bool is_hex_digit(char character) {
-    return (character >= '0' && character <= '9') || (character >= 'a' && character <= 'f') ||
-           (character >= 'A' && character <= 'F');
+// The value of a digit in the base (10 or 16, hexadecimal digits in either case), -1 for any
+// other character.
+int digit_value(char character, int base) {
+    if (character >= '0' && character <= '9') return character - '0';
+    if (base == 16 &&
+        ((character >= 'a' && character <= 'f') || (character >= 'A' && character <= 'F'))) {
+        return (character | 0x20) - 'a' + 10;
+    }
+    return -1;
 }
 
 // Characters `first` and `first + 1`, counted from 1, as far as the text has them.
@@ -27,21 +34,39 @@ TColor HexColorToColor(const std::string& text) {
     if (joined.size() == 1) throw ConvertError(invalid_integer_message(joined));
     TColor colour = 0;
     for (std::size_t i = 1; i < joined.size(); ++i) {
-        if (!is_hex_digit(joined[i])) throw ConvertError(invalid_integer_message(joined));
-        const char digit = joined[i];
-        const int value = digit <= '9' ? digit - '0' : (digit | 0x20) - 'a' + 10;
+        const int digit = digit_value(joined[i], 16);
+        if (digit < 0) throw ConvertError(invalid_integer_message(joined));
         // At most six digits, so the value stays within 24 bits.
-        colour = colour * 16 + value;
+        colour = colour * 16 + digit;
     }
     return colour;
 }
 
 std::int32_t profile_integer(const std::string& text) {
-    try {
-        return text_to_integer(text);
-    } catch (const ConvertError&) {
-        return 0;
+    std::string_view digits = text;
+    int base = 10;
+    bool negative = false;
+    if (digits.starts_with('$')) {
+        base = 16;
+        digits.remove_prefix(1);
+    } else if (digits.starts_with("0x")) {
+        base = 16;
+        digits.remove_prefix(2);
+    } else if (digits.starts_with('+') || digits.starts_with('-')) {
+        negative = digits.front() == '-';
+        digits.remove_prefix(1);
     }
+    if (digits.empty()) return 0;
+    // Gathered in 64 bits and tested after every digit, so no digit string can overflow.
+    const std::int64_t bound = negative ? std::int64_t{1} << 31 : (std::int64_t{1} << 31) - 1;
+    std::int64_t magnitude = 0;
+    for (const char character : digits) {
+        const int digit = digit_value(character, base);
+        if (digit < 0) return 0;
+        magnitude = magnitude * base + digit;
+        if (magnitude > bound) return 0;
+    }
+    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
 FontStyles style_list(const std::string& text) {

@@ -15,8 +15,9 @@ using TColor = std::int32_t;
 // after it is not a hexadecimal digit.
 TColor HexColorToColor(const std::string& text);
 
-// An integer value: decimal with an optional sign, or hexadecimal after "$" or "0x"; anything
-// else, the empty text included, is 0.
+// An integer value by the style file's own rule: decimal digits with an optional sign, or
+// hexadecimal digits after "$" or "0x", within the signed 32-bit range; anything else ("x20",
+// "20px", the empty text) is 0. Ports have a conversion of their own (text_to_integer).
 std::int32_t profile_integer(const std::string& text);
 
 struct FontStyles {

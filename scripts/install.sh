@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the built suite into an install folder and records that folder in the user's
 # settings store (installdir, and the default skin as style unless a style is stored already).
+# Puts a menu entry for the launcher and one for the browser, with the suite's icon, into the
+# user's data folder (${XDG_DATA_HOME:-$HOME/.local/share}); installing again replaces them.
 #
 #   scripts/install.sh <install folder> [build folder, default: build beside this script's folder]
 set -euo pipefail
@@ -25,8 +27,10 @@ fi
 cmake --install "$build" --prefix "$1"
 install_folder=$(cd -- "$1" && pwd -P)
 "$settings_tool" record-install "$install_folder" "$default_skin"
+"$settings_tool" menu-entries "$install_folder" "$repository/assets/icons/kvtu.png"
 echo "Installed into $install_folder"
 if [[ $EUID -eq 0 && -n ${SUDO_USER:-} && $SUDO_USER != root ]]; then
-  echo "Note: the install folder was recorded as root, where the programs of $SUDO_USER" \
-    "do not find it; run this script as $SUDO_USER to record it for them." >&2
+  echo "Note: the install folder and the menu entries were recorded for root, where the" \
+    "programs and the desktop of $SUDO_USER do not find them; run this script as" \
+    "$SUDO_USER instead." >&2
 fi

@@ -10,14 +10,21 @@ namespace kvtu {
 
 namespace {
 
-bool write_all(int descriptor, std::string_view content) {
-    while (!content.empty()) {
-        ssize_t written = ::write(descriptor, content.data(), content.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
+constexpr std::string_view temporary_letters = "XXXXXX";
+
+std::string temporary_prefix(const std::filesystem::path& path) {
+    return "." + path.filename().string() + ".";
+}
+
+// The name that mkostemp makes of the pattern: the prefix and six letters or digits.
+bool temporary_name_of(std::string_view name, std::string_view prefix) {
+    if (name.size() != prefix.size() + temporary_letters.size() || !name.starts_with(prefix)) {
+        return false;
+    }
+    for (char c : name.substr(prefix.size())) {
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) {
             return false;
         }
-        content.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
 }
@@ -32,11 +39,32 @@ void sync_folder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-ReplaceStep replace_file(const std::filesystem::path& path, std::string_view content, mode_t mode) {
+bool write_all(int descriptor, std::string_view content) {
+    while (!content.empty()) {
+        ssize_t written = ::write(descriptor, content.data(), content.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        content.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+ReplaceStep replace_file(const std::filesystem::path& path, std::string_view content, mode_t mode,
+                         std::optional<gid_t> group) {
     std::filesystem::path folder = path.parent_path();
-    std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::string temporary =
+        (folder / (temporary_prefix(path) + std::string(temporary_letters))).string();
     int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (descriptor < 0) return ReplaceStep::create;
+    if (group && ::fchown(descriptor, static_cast<uid_t>(-1), *group) != 0) {
+        int error = errno;
+        ::close(descriptor);
+        ::unlink(temporary.c_str());
+        errno = error;
+        return ReplaceStep::create;
+    }
     bool written = ::fchmod(descriptor, mode) == 0 && write_all(descriptor, content) &&
                    ::fsync(descriptor) == 0;
     int error = written ? 0 : errno;
@@ -62,14 +90,37 @@ bool replace_file_atomically(const std::filesystem::path& path, std::string_view
     return replace_file(path, content, mode) == ReplaceStep::done;
 }
 
+void remove_left_temporaries(const std::filesystem::path& path) {
+    std::filesystem::path folder = path.parent_path();
+    const std::string prefix = temporary_prefix(path);
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder.empty() ? "." : folder, error), end;
+         !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (temporary_name_of(name, prefix)) ::unlink(entry->path().c_str());
+    }
+}
+
 FileContent read_whole_file(const std::filesystem::path& path) {
     FileContent result;
-    int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a FIFO at the path would block the open until some writer came.
+    int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
         if (errno != ENOENT) result.error = errno;
         return result;
     }
     result.exists = true;
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0) {
+        result.error = errno;
+    } else if (!S_ISREG(status.st_mode)) {
+        result.regular = false;
+        result.error = EINVAL;
+    }
+    if (result.error != 0) {
+        ::close(descriptor);
+        return result;
+    }
     char buffer[8192];
     for (;;) {
         ssize_t count = ::read(descriptor, buffer, sizeof buffer);

@@ -15,14 +15,27 @@ namespace kvtu {
 bool replace_file_atomically(const std::filesystem::path& path, std::string_view content,
                              mode_t mode);
 
-// The same, telling which step failed; errno then holds the system's reason.
+// The same, telling which step failed; errno then holds the system's reason. With a group, the
+// new file gets that group before its content (a failure to give it counts as `create`).
 enum class ReplaceStep { done, create, write };
-ReplaceStep replace_file(const std::filesystem::path& path, std::string_view content, mode_t mode);
+ReplaceStep replace_file(const std::filesystem::path& path, std::string_view content, mode_t mode,
+                         std::optional<gid_t> group = std::nullopt);
+
+// Removes the temporary files that replacements of `path` left behind when their writer was
+// killed. Only for callers that replace `path` under a lock which every writer of it holds:
+// then no temporary file of a live writer can exist.
+void remove_left_temporaries(const std::filesystem::path& path);
+
+// Writes all of `content` at the descriptor's position; false with errno set when a write fails.
+bool write_all(int descriptor, std::string_view content);
 
 // The whole content of a file; nothing when it does not exist; errno-style failure otherwise.
+// Anything but a regular file (a folder, a FIFO, a device) is refused without being read or
+// waited for.
 struct FileContent {
     bool exists = false;
-    int error = 0;  // 0 when the file was read or does not exist
+    bool regular = true;  // false: something else stands at the path; `error` is then EINVAL
+    int error = 0;        // 0 when the file was read or does not exist
     std::string bytes;
 };
 FileContent read_whole_file(const std::filesystem::path& path);

@@ -26,4 +26,10 @@ std::filesystem::path config_home() {
     return home_folder() / ".config";
 }
 
+std::filesystem::path data_home() {
+    const char* configured = std::getenv("XDG_DATA_HOME");
+    if (configured != nullptr && configured[0] == '/') return configured;
+    return home_folder() / ".local" / "share";
+}
+
 }  // namespace kvtu

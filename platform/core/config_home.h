@@ -7,4 +7,8 @@ namespace kvtu {
 
 std::filesystem::path config_home();
 
+// The user's data folder, where menu entries and icons go: $XDG_DATA_HOME when it is set to an
+// absolute path, else .local/share in the home folder.
+std::filesystem::path data_home();
+
 }  // namespace kvtu

@@ -70,6 +70,27 @@ std::string cannot_write_file_message(const std::string& path, int error_number)
     return "Cannot write file \"" + path + "\". " + system_text(error_number);
 }
 
+namespace {
+// What the programs do about a settings file they cannot use.
+constexpr const char* kept_as_it_is =
+    " It is left as it is, and the program runs without settings until the file is mended or "
+    "removed.";
+}  // namespace
+
+std::string settings_file_unparsable_message(const std::string& path, std::size_t line) {
+    return "The settings file \"" + path + "\" cannot be read: line " + std::to_string(line) +
+           " is not understood." + kept_as_it_is;
+}
+
+std::string settings_file_not_regular_message(const std::string& path) {
+    return "The settings file \"" + path + "\" is not a regular file." + kept_as_it_is;
+}
+
+std::string settings_file_unreadable_message(const std::string& path, int error_number) {
+    return "The settings file \"" + path + "\" cannot be read. " + system_text(error_number) + "." +
+           kept_as_it_is;
+}
+
 void throw_range_error() {
     throw RangeError(range_check_message());
 }

@@ -2,6 +2,7 @@
 // Every failure of the suite is an exception derived from kvtu::Error and carries the exact
 // message the user sees. Each message has exactly one formatting function here, so that no
 // other file spells a user-facing error text.
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -65,6 +66,14 @@ std::string not_connected_message();
 std::string destination_file_exists_message();
 // "Cannot write file "%s". %s"
 std::string cannot_write_file_message(const std::string& path, int error_number);
+
+// The settings file that cannot be used, as each program reports it once at its start:
+// "The settings file "%s" cannot be read: line %d is not understood. ..."
+std::string settings_file_unparsable_message(const std::string& path, std::size_t line);
+// "The settings file "%s" is not a regular file. ..."
+std::string settings_file_not_regular_message(const std::string& path);
+// "The settings file "%s" cannot be read. %s ..." with the system's error text.
+std::string settings_file_unreadable_message(const std::string& path, int error_number);
 
 [[noreturn]] void throw_range_error();
 [[noreturn]] void throw_socket_error(int error_number);

@@ -8,6 +8,7 @@
 
 #include "atomic_file.h"
 #include "config_home.h"
+#include "errors.h"
 #include "hive_format.h"
 
 namespace kvtu {
@@ -28,10 +29,34 @@ HiveFile::HiveFile() : HiveFile(config_home() / "kvtu" / "HKEY_CURRENT_USER.reg"
 HiveFile::HiveFile(std::filesystem::path path) : path_(std::move(path)) {}
 
 std::optional<hive::Key> HiveFile::load() const {
+    return read(nullptr);
+}
+
+std::string HiveFile::problem() const {
+    std::string problem;
+    read(&problem);
+    return problem;
+}
+
+std::optional<hive::Key> HiveFile::read(std::string* problem) const {
     FileContent file = read_whole_file(path_);
-    if (file.error != 0) return std::nullopt;
+    if (!file.regular) {
+        if (problem != nullptr) *problem = settings_file_not_regular_message(path_.string());
+        return std::nullopt;
+    }
+    if (file.error != 0) {
+        if (problem != nullptr) {
+            *problem = settings_file_unreadable_message(path_.string(), file.error);
+        }
+        return std::nullopt;
+    }
     if (!file.exists) return hive::Key{std::string(hive::root_name), {}, {}};
-    return hive::parse(file.bytes);
+    std::size_t failed_line = 0;
+    auto root = hive::parse(file.bytes, &failed_line);
+    if (!root && problem != nullptr) {
+        *problem = settings_file_unparsable_message(path_.string(), failed_line);
+    }
+    return root;
 }
 
 HiveFile::WriteLock::~WriteLock() {
@@ -53,6 +78,7 @@ std::optional<HiveFile::WriteLock> HiveFile::lock_for_writing() const {
 }
 
 bool HiveFile::store(const hive::Key& root, const WriteLock&) const {
+    remove_left_temporaries(path_);
     return replace_file_atomically(path_, hive::serialize(root), private_file);
 }
 

@@ -5,9 +5,11 @@
 // old or the new content. Writers serialise on an exclusive flock of a lock file beside the hive
 // and change the content they read under that lock, so that two writers of different values
 // never lose each other's write. A file that exists but cannot be read or parsed is never
-// replaced.
+// replaced. Anything but a regular file at the path (a FIFO, a folder) is refused without
+// being waited for.
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #include "hive_tree.h"
 
@@ -24,6 +26,11 @@ class HiveFile {
     // The tree as the file holds it now; an empty root when there is no file yet; nothing when
     // the file cannot be read or parsed.
     std::optional<hive::Key> load() const;
+
+    // Why load() gives nothing, as the message the programs show at their start (naming the
+    // file, and the line that is not understood); empty when the file can be used or does not
+    // exist yet.
+    std::string problem() const;
 
     // Held while alive: the exclusive right to replace the file.
     class WriteLock {
@@ -45,10 +52,13 @@ class HiveFile {
     // the lock file cannot be made.
     std::optional<WriteLock> lock_for_writing() const;
 
-    // Replaces the file by the tree, mode 0600. Only to be called with the lock held.
+    // Replaces the file by the tree, mode 0600, first removing the temporary files that killed
+    // writers left beside it. Only to be called with the lock held.
     bool store(const hive::Key& root, const WriteLock& held) const;
 
   private:
+    std::optional<hive::Key> read(std::string* problem) const;
+
     std::filesystem::path path_;
 };
 

@@ -1,5 +1,6 @@
 #include "hive_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -9,21 +10,33 @@ namespace {
 
 constexpr std::string_view utf8_byte_order_mark = "\xEF\xBB\xBF";
 
-// Hands out the text line by line, without the line break.
+constexpr std::string_view blanks = " \t\r";
+
+// Hand edits leave blanks and tabs at either end of a line; they are no part of what it says.
+std::string_view trimmed(std::string_view text) {
+    std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// Hands out the text line by line, without the line break and the blanks around it, counting
+// the lines from 1.
 class Lines {
   public:
     explicit Lines(std::string_view text) : rest_(text) {}
     bool next(std::string_view& line) {
         if (rest_.empty()) return false;
         std::size_t end = rest_.find('\n');
-        line = rest_.substr(0, end);
+        line = trimmed(rest_.substr(0, end));
         rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        ++number_;
         return true;
     }
+    std::size_t number() const { return number_; }
 
   private:
     std::string_view rest_;
+    std::size_t number_ = 0;
 };
 
 bool starts_with_nocase(std::string_view text, std::string_view prefix) {
@@ -72,11 +85,6 @@ std::optional<std::string> parse_hex_bytes(std::string_view text) {
     }
 }
 
-std::string_view trim_front(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    return text;
-}
-
 // Hex data: `first` and, while a line ends in a backslash, the lines after it.
 std::optional<std::string> take_hex_data(std::string_view first, Lines& lines) {
     std::string joined(first);
@@ -84,7 +92,7 @@ std::optional<std::string> take_hex_data(std::string_view first, Lines& lines) {
         joined.pop_back();
         std::string_view next;
         if (!lines.next(next)) return std::nullopt;
-        joined += trim_front(next);
+        joined += next;
     }
     return parse_hex_bytes(joined);
 }
@@ -98,8 +106,9 @@ std::optional<Value> parse_value(std::string_view line, Lines& lines) {
         if (!name) return std::nullopt;
         value.name = std::move(*name);
     }
+    line = trimmed(line);
     if (line.empty() || line.front() != '=') return std::nullopt;
-    line.remove_prefix(1);
+    line = trimmed(line.substr(1));
 
     if (!line.empty() && line.front() == '"') {
         auto text = take_quoted(line);
@@ -217,13 +226,19 @@ void append_key(std::string& out, const Key& key, const std::string& path) {
 
 }  // namespace
 
-std::optional<Key> parse(std::string_view text) {
+std::optional<Key> parse(std::string_view text, std::size_t* failed_line) {
     if (text.substr(0, utf8_byte_order_mark.size()) == utf8_byte_order_mark) {
         text.remove_prefix(utf8_byte_order_mark.size());
     }
     Lines lines(text);
     std::string_view line;
-    if (!lines.next(line) || line != header_line) return std::nullopt;
+    const auto failure = [&]() -> std::optional<Key> {
+        if (failed_line != nullptr) *failed_line = std::max<std::size_t>(lines.number(), 1);
+        return std::nullopt;
+    };
+    bool more = lines.next(line);
+    while (more && line.empty()) more = lines.next(line);
+    if (!more || (line != header_line && line != old_header_line)) return failure();
 
     Key root{std::string(root_name), {}, {}};
     Key* current = nullptr;
@@ -231,15 +246,15 @@ std::optional<Key> parse(std::string_view text) {
         if (line.empty() || line.front() == ';') continue;
         if (line.front() == '[') {
             auto path = parse_key_line(line);
-            if (!path) return std::nullopt;
+            if (!path) return failure();
             current = &make_key(root, *path);
         } else if (line.front() == '"' || line.front() == '@') {
-            if (current == nullptr) return std::nullopt;
+            if (current == nullptr) return failure();
             auto value = parse_value(line, lines);
-            if (!value) return std::nullopt;
+            if (!value) return failure();
             set_value(*current, std::move(*value));
         } else {
-            return std::nullopt;
+            return failure();
         }
     }
     return root;

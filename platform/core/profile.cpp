@@ -61,9 +61,8 @@ std::string unquoted(std::string_view value) {
 
 }  // namespace
 
-std::string read_profile_string(const std::string& file, std::string_view section,
-                                std::string_view key) {
-    const std::string content = file_content(file);
+std::string read_profile_text(std::string_view content, std::string_view section,
+                              std::string_view key) {
     std::string_view rest = content;
     // Editors on other systems may begin a file with a byte order mark; it is no part of the
     // first line.
@@ -71,7 +70,9 @@ std::string read_profile_string(const std::string& file, std::string_view sectio
 
     bool in_section = false;
     while (!rest.empty()) {
-        const auto line_end = rest.find('\n');
+        // CR, LF and CR LF each end a line, mixed as they come: the lines that a CR LF seems
+        // to hold between its two characters are empty, and empty lines carry nothing.
+        const auto line_end = rest.find_first_of("\r\n");
         const std::string_view line = trimmed(rest.substr(0, line_end));
         rest = line_end == std::string_view::npos ? std::string_view{} : rest.substr(line_end + 1);
         if (line.empty() || line.front() == ';') continue;
@@ -81,7 +82,7 @@ std::string read_profile_string(const std::string& file, std::string_view sectio
                 // Only the first section of a name is read, as the platform's profile
                 // functions do.
                 if (in_section) return {};
-                in_section = same_name(line.substr(1, close - 1), section);
+                in_section = same_name(trimmed(line.substr(1, close - 1)), section);
                 continue;
             }
         }
@@ -93,6 +94,11 @@ std::string read_profile_string(const std::string& file, std::string_view sectio
         }
     }
     return {};
+}
+
+std::string read_profile_string(const std::string& file, std::string_view section,
+                                std::string_view key) {
+    return read_profile_text(file_content(file), section, key);
 }
 
 }  // namespace kvtu

@@ -1,8 +1,10 @@
 #pragma once
 // Reading of profile (ini) files, such as a skin's styleconfig.ini: "[section]" lines open a
 // section, "key=value" lines are its entries. Names of sections and keys match regardless of
-// ASCII case; the first section and the first entry of a name win. Lines beginning with ";"
-// and lines without "=" carry no entry. CR LF and LF line ends are both read.
+// ASCII case and of the blanks around them ("[ font_settings ]" is the section font_settings);
+// the first section and the first entry of a name win. Lines beginning with ";" and lines
+// without "=" carry no entry. CR, LF and CR LF all end a line, also mixed in one file; a UTF-8
+// byte order mark at the start is skipped. Texts keep their bytes as they are in the file.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -18,5 +20,9 @@ inline constexpr std::size_t profile_value_limit = 2047;
 // text.
 std::string read_profile_string(const std::string& file, std::string_view section,
                                 std::string_view key);
+
+// The same, of a profile's content already in memory.
+std::string read_profile_text(std::string_view content, std::string_view section,
+                              std::string_view key);
 
 }  // namespace kvtu

@@ -1,8 +1,12 @@
 #include "browser/server_list.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -36,6 +40,60 @@ std::string file_error(const auto& action) {
         return error.what();
     }
     return "no error";
+}
+
+// The user the permission cases run as. Root may write whatever the modes say, so root runs them
+// as "nobody" in a child process; anyone else runs them as themself.
+struct User {
+    uid_t uid;
+    gid_t gid;
+};
+
+User ordinary_user() {
+    if (geteuid() != 0) return {geteuid(), getegid()};
+    const passwd* nobody = getpwnam("nobody");
+    return nobody != nullptr ? User{nobody->pw_uid, nobody->pw_gid} : User{65534, 65534};
+}
+
+void give(const fs::path& path, const User& user, fs::perms mode) {
+    if (geteuid() == 0) {
+        EXPECT_EQ(chown(path.c_str(), user.uid, user.gid), 0) << path;
+    }
+    fs::permissions(path, mode);
+}
+
+// The message of a save run as the user in a child process; "no error" when it succeeded.
+std::string save_as(const User& user, const fs::path& path, const std::string& text) {
+    int channel[2];
+    if (pipe(channel) != 0) return "no pipe";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        std::string result = "could not become the user";
+        if (geteuid() != 0 ||
+            (setgroups(0, nullptr) == 0 && setgid(user.gid) == 0 && setuid(user.uid) == 0)) {
+            result = file_error([&] { save_server_list(path, text); });
+        }
+        const ssize_t ignored = write(channel[1], result.data(), result.size());
+        static_cast<void>(ignored);
+        _exit(0);
+    }
+    close(channel[1]);
+    std::string result;
+    char buffer[1024];
+    for (ssize_t length; (length = read(channel[0], buffer, sizeof buffer)) > 0;) {
+        result.append(buffer, static_cast<std::size_t>(length));
+    }
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return result;
+}
+
+ino_t inode_of(const fs::path& path) {
+    struct stat status {};
+    EXPECT_EQ(stat(path.c_str(), &status), 0) << path;
+    return status.st_ino;
 }
 
 TEST(ServerList, PathIsTheInstallFolderAndTheListsLiteral) {
@@ -159,6 +217,82 @@ TEST(ServerList, AnythingButAFileIsRefusedAtOnceInsteadOfBlockingOrNeverEnding) 
     EXPECT_TRUE(list_file_present(fifo));
     EXPECT_TRUE(list_file_present(kvtu::test::sandbox()));
     EXPECT_FALSE(list_file_present((kvtu::test::sandbox() / "missing").string()));
+}
+
+TEST(ServerList, TheUsersRightToWriteTheListDecidesNotTheFolders) {
+    const User user = ordinary_user();
+    fs::permissions(kvtu::test::sandbox(), fs::perms::owner_all | fs::perms::group_read |
+                                               fs::perms::group_exec | fs::perms::others_read |
+                                               fs::perms::others_exec);
+    const fs::path folder = kvtu::test::sandbox() / "dta";
+    const fs::path path = folder / "serverlist.dat";
+    fs::create_directory(folder);
+    write_bytes(path, "old:1\r\n");
+    const auto read_only = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    const auto writable = read_only | fs::perms::owner_write;
+    const auto folder_mode = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                             fs::perms::others_read | fs::perms::others_exec;
+
+    // A list made read-only is refused, although its folder would let a new file replace it.
+    give(folder, user, folder_mode);
+    give(path, user, read_only);
+    EXPECT_EQ(save_as(user, path, "new:1\n"),
+              "Cannot create file \"" + path.string() + "\". Permission denied");
+    EXPECT_EQ(read_bytes(path), "old:1\r\n");
+
+    // A list that may be written in a folder that may not: written in place, mode kept.
+    give(path, user, writable);
+    fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);
+    const ino_t before = inode_of(path);
+    EXPECT_EQ(save_as(user, path, "new:1\nnew:2\n"), "no error");
+    EXPECT_EQ(read_bytes(path), "new:1\r\nnew:2\r\n");
+    EXPECT_EQ(inode_of(path), before);
+    EXPECT_EQ(fs::status(path).permissions(), writable);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
+    EXPECT_EQ(save_as(user, path, "x:1"), "no error");
+    EXPECT_EQ(read_bytes(path), "x:1");
+}
+
+TEST(ServerList, TheFileKeepsItsModeOwnerAndHardLinks) {
+    const fs::path path = kvtu::test::sandbox() / "serverlist.dat";
+    const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    write_bytes(path, "old:1\r\n");
+    fs::permissions(path, mode);
+
+    // The user's own file with one name is replaced whole, in its mode.
+    ino_t before = inode_of(path);
+    save_server_list(path, "a:1\n");
+    EXPECT_NE(inode_of(path), before);
+    EXPECT_EQ(read_bytes(path), "a:1\r\n");
+    EXPECT_EQ(fs::status(path).permissions(), mode);
+
+    // With a second name both names keep seeing one list.
+    const fs::path other_name = kvtu::test::sandbox() / "shared.dat";
+    fs::create_hard_link(path, other_name);
+    before = inode_of(path);
+    save_server_list(path, "b:2\n");
+    EXPECT_EQ(inode_of(path), before);
+    EXPECT_EQ(read_bytes(other_name), "b:2\r\n");
+    EXPECT_EQ(fs::status(path).permissions(), mode);
+    fs::remove(other_name);
+
+    if (geteuid() != 0) return;  // only root can give a file to others
+    // Another user's list stays theirs; a group of the list's own is kept by the replacement.
+    const User user = ordinary_user();
+    ASSERT_EQ(chown(path.c_str(), user.uid, user.gid), 0);
+    save_server_list(path, "c:3\n");
+    struct stat status {};
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, user.uid);
+    EXPECT_EQ(status.st_gid, user.gid);
+    EXPECT_EQ(read_bytes(path), "c:3\r\n");
+    ASSERT_EQ(chown(path.c_str(), 0, user.gid), 0);
+    before = inode_of(path);
+    save_server_list(path, "d:4\n");
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    EXPECT_NE(status.st_ino, before);
+    EXPECT_EQ(status.st_gid, user.gid);
+    EXPECT_EQ(fs::status(path).permissions(), mode);
 }
 
 }  // namespace

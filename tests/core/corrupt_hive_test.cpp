@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
 
 #include "hive_test_files.h"
 #include "platform/core/errors.h"
+#include "platform/core/hive_file.h"
 #include "platform/core/registry.h"
 #include "platform/core/settings_names.h"
 
@@ -51,6 +53,61 @@ TEST(CorruptHive, TruncatedHivesAreLeftByteForByte) {
                             good_hive.find("5,06"), good_hive.size() - 3}) {
         expect_left_untouched(good_hive.substr(0, cut));
     }
+}
+
+TEST(CorruptHive, TheStartUpMessageNamesTheFileAndTheLine) {
+    kvtu::test::put_hive(good_hive + "\"style\" \"no equals sign\"\n");
+    EXPECT_EQ(kvtu::HiveFile().problem(),
+              "The settings file \"" + hive_path().string() +
+                  "\" cannot be read: line 7 is not understood. It is left as it is, and the "
+                  "program runs without settings until the file is mended or removed.");
+    kvtu::test::put_hive(good_hive);
+    EXPECT_EQ(kvtu::HiveFile().problem(), "");
+    std::filesystem::remove(hive_path());
+    EXPECT_EQ(kvtu::HiveFile().problem(), "");
+}
+
+TEST(CorruptHive, AnythingButAFileAtTheHivesPathIsRefusedWithoutWaiting) {
+    std::filesystem::create_directories(hive_path().parent_path());
+    const std::string not_regular = "The settings file \"" + hive_path().string() +
+                                    "\" is not a regular file. It is left as it is, and the "
+                                    "program runs without settings until the file is mended or "
+                                    "removed.";
+    // A FIFO without a writer would block an ordinary open for ever.
+    ASSERT_EQ(mkfifo(hive_path().c_str(), 0600), 0);
+    EXPECT_EQ(kvtu::HiveFile().problem(), not_regular);
+    {
+        Registry registry;
+        EXPECT_FALSE(registry.open_key(settings::launcher_key, true));
+        EXPECT_THROW(registry.write_string(settings::style, "other"), kvtu::RegistryError);
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(hive_path()));
+
+    std::filesystem::remove(hive_path());
+    std::filesystem::create_directory(hive_path());
+    EXPECT_EQ(kvtu::HiveFile().problem(), not_regular);
+    EXPECT_FALSE(Registry().open_key(settings::launcher_key, true));
+    EXPECT_TRUE(std::filesystem::is_directory(hive_path()));
+}
+
+TEST(CorruptHive, TemporaryFilesOfKilledWritersGoAtTheNextWrite) {
+    kvtu::test::put_hive(good_hive);
+    const std::filesystem::path folder = hive_path().parent_path();
+    // Writers hold the lock while their temporary file exists, so whoever holds it finds only
+    // files of writers that died; names that are not of that form are no one's to remove.
+    const std::string left[] = {".HKEY_CURRENT_USER.reg.a1B2c3", ".HKEY_CURRENT_USER.reg.ZZZZZZ"};
+    const std::string others[] = {".HKEY_CURRENT_USER.reg.a1B2c3d", ".HKEY_CURRENT_USER.reg.a1-2c3",
+                                  ".other.reg.a1B2c3", "HKEY_CURRENT_USER.reg.a1B2c3"};
+    for (const auto& name : left) kvtu::test::put_file(folder / name, "half a hive");
+    for (const auto& name : others) kvtu::test::put_file(folder / name, "someone's");
+    Registry registry;
+    ASSERT_TRUE(registry.open_key(settings::launcher_key, false));
+    EXPECT_EQ(registry.read_string(settings::style), "default");
+    for (const auto& name : left) EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
+    registry.write_string(settings::style, "other");
+    for (const auto& name : left) EXPECT_FALSE(std::filesystem::exists(folder / name)) << name;
+    for (const auto& name : others) EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
+    EXPECT_EQ(registry.read_string(settings::style), "other");
 }
 
 TEST(CorruptHive, AHiveSpoiledWhileAKeyIsOpenIsNotOverwritten) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -76,35 +78,73 @@ TEST(HiveText, ReadsWhatTheEditorWritesAndMergesKeysRegardlessOfCase) {
     EXPECT_EQ(key->values[3].data, std::string("C:\\games\\\0", 10));
 }
 
-TEST(HiveText, IncompleteOrForeignTextIsNoHive) {
+TEST(HiveText, HandEditsAndOlderExportsAreRead) {
+    auto parsed = hive::parse(
+        "\n  \t\n"
+        "REGEDIT4 \t\r\n"
+        "\t\n"
+        "  [HKEY_CURRENT_USER\\Software\\Zelvane\\KVTU Vavaver]\t \n"
+        "\"style\" = \"def ault\"  \n"
+        "   \n"
+        "\"mods\"\t=\t\"@a\"\r\n"
+        "@ =\"default\"\n"
+        "\"number\"= dword:0000002a \n"
+        "\"blob\" =hex:01,\\ \t\n"
+        "   02 \n"
+        "\"expand\"=hex(2):25,48,00\n");
+    ASSERT_TRUE(parsed);
+    const hive::Key* key = hive::find_key(*parsed, launcher_path);
+    ASSERT_NE(key, nullptr);
+    const std::pair<const char*, std::string> expected[] = {
+        {"style", std::string("def ault\0", 9)},
+        {"mods", std::string("@a\0", 3)},
+        {"", std::string("default\0", 8)},
+        {"number", std::string("\x2a\0\0\0", 4)},
+        {"blob", "\x01\x02"},
+        {"expand", std::string("%H\0", 3)},
+    };
+    ASSERT_EQ(key->values.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(key->values[i].name, expected[i].first);
+        EXPECT_EQ(key->values[i].data, expected[i].second) << expected[i].first;
+    }
+}
+
+TEST(HiveText, IncompleteOrForeignTextIsNoHiveAndTheLineIsNamed) {
     const std::string header = "Windows Registry Editor Version 5.00\n";
     const std::string key = "[HKEY_CURRENT_USER\\Software]\n";
-    for (const std::string& text : {
-             std::string(),
-             std::string("garbage\n"),
-             std::string("Windows Registry Edi"),
-             std::string("REGEDIT4\n\n") + key,
-             header + "[HKEY_CURRENT_USER\\Softw",
-             header + "[HKEY_LOCAL_MACHINE\\Software]\n",
-             header + "[HKEY_CURRENT_USERX]\n",
-             header + "[HKEY_CURRENT_USER\\a\\\\b]\n",
-             header + "[-HKEY_CURRENT_USER\\Software]\n",
-             header + "\"before any key\"=\"x\"\n",
-             header + key + "\"style\"=\"defa",
-             header + key + "\"style\"=\"bad \\escape\"\n",
-             header + key + "\"style\"=\"x\" trailing\n",
-             header + key + "\"style\"=-\n",
-             header + key + "\"style\"\n",
-             header + key + "\"number\"=dword:0000\n",
-             header + key + "\"number\"=dword:0000000g\n",
-             header + key + "\"blob\"=hex:01,0\n",
-             header + key + "\"blob\"=hex:01,02,\\\n",
-             header + key + "\"blob\"=hex(zz):01\n",
-             header + key + "\"blob\"=hex():01\n",
-             header + key + "\"blob\"=hex(123456789):01\n",
-             header + key + "loose text\n",
-         }) {
-        EXPECT_FALSE(hive::parse(text)) << text;
+    const std::pair<std::string, std::size_t> cases[] = {
+        {std::string(), 1},
+        {"garbage\n", 1},
+        {"\n\ngarbage\n", 3},
+        {"Windows Registry Edi", 1},
+        {"REGEDIT 4\n", 1},
+        {"; comment\n" + header, 1},
+        {header + "[HKEY_CURRENT_USER\\Softw", 2},
+        {header + "[HKEY_LOCAL_MACHINE\\Software]\n", 2},
+        {header + "[HKEY_CURRENT_USERX]\n", 2},
+        {header + "[HKEY_CURRENT_USER\\a\\\\b]\n", 2},
+        {header + "[-HKEY_CURRENT_USER\\Software]\n", 2},
+        {header + "\"before any key\"=\"x\"\n", 2},
+        {header + key + "\"style\"=\"defa", 3},
+        {header + key + "\n\"style\"=\"bad \\escape\"\n", 4},
+        {header + key + "\"style\"=\"x\" trailing\n", 3},
+        {header + key + "\"style\"=-\n", 3},
+        {header + key + "\"style\"\n", 3},
+        {header + key + "\"style\" \"x\"\n", 3},
+        {header + key + "\"number\"=dword:0000\n", 3},
+        {header + key + "\"number\"=dword:0000000g\n", 3},
+        {header + key + "\"blob\"=hex:01,0\n", 3},
+        {header + key + "\"blob\"=hex:01,\\\n 02,\\\n", 4},
+        {header + key + "\"blob\"=hex(zz):01\n", 3},
+        {header + key + "\"blob\"=hex():01\n", 3},
+        {header + key + "\"blob\"=hex(123456789):01\n", 3},
+        {header + key + "\n\nloose text\n", 5},
+    };
+    for (const auto& [text, line] : cases) {
+        std::size_t failed_line = 0;
+        EXPECT_FALSE(hive::parse(text, &failed_line)) << text;
+        EXPECT_EQ(failed_line, line) << text;
     }
     EXPECT_TRUE(hive::parse(header));
     EXPECT_TRUE(hive::parse(header + key + "\"blob\"=hex:\n"));

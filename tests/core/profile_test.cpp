@@ -120,9 +120,27 @@ TEST(ProfileTest, ValuesAreCutTo2047Characters) {
     EXPECT_EQ(read_profile_string(file, "madeby", "version"), std::string(2047, 'y'));
 }
 
-TEST(ProfileTest, ByteOrderMarkAndEightBitTextAreRead) {
-    const auto file = profile_with("\xEF\xBB\xBF[madeby]\nfrom=J\xF6rg\n");
+TEST(ProfileTest, EveryLineEndBlanksInBracketsAndAByteOrderMarkAreRead) {
+    const std::string body =
+        "[ madeby ]|stylename=Night|\t[\tFont_Settings  ]  |family=Tahoma||size=9|[x]|";
+    for (const std::string line_end : {"\n", "\r\n", "\r", "mixed"}) {
+        std::string bytes = "\xEF\xBB\xBF";
+        int count = 0;
+        for (const char c : body) {
+            const char* mixed[] = {"\r\n", "\r", "\n"};
+            bytes += c != '|'              ? std::string(1, c)
+                     : line_end == "mixed" ? mixed[count++ % 3]
+                                           : line_end;
+        }
+        const auto file = profile_with(bytes);
+        EXPECT_EQ(read_profile_string(file, "madeby", "stylename"), "Night") << line_end;
+        EXPECT_EQ(read_profile_string(file, "font_settings", "family"), "Tahoma") << line_end;
+        EXPECT_EQ(read_profile_string(file, "font_settings", "size"), "9") << line_end;
+    }
+    // Texts keep their bytes, UTF-8 or not.
+    const auto file = profile_with("\xEF\xBB\xBF[madeby]\rfrom=J\xF6rg\rdate=J\xC3\xB6rg\r");
     EXPECT_EQ(read_profile_string(file, "madeby", "from"), "J\xF6rg");
+    EXPECT_EQ(read_profile_string(file, "madeby", "date"), "J\xC3\xB6rg");
 }
 
 }  // namespace

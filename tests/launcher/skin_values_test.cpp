@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <utility>
+
 #include "platform/core/errors.h"
 
 namespace kvtu::launcher {
@@ -57,14 +60,35 @@ TEST(StyleList, OnlyTheFourExactTokensAddTheirStyle) {
 }
 
 TEST(ProfileValues, IntegersAreDecimalOrHexadecimalAndAnythingElseIsZero) {
-    EXPECT_EQ(profile_integer("20"), 20);
-    EXPECT_EQ(profile_integer("-5"), -5);
-    EXPECT_EQ(profile_integer("$20"), 32);
-    EXPECT_EQ(profile_integer("0x20"), 32);
-    EXPECT_EQ(profile_integer("20px"), 0);
-    EXPECT_EQ(profile_integer(""), 0);
-    EXPECT_EQ(profile_integer("2147483648"), 0);
-    EXPECT_EQ(profile_integer("-2147483648"), INT32_MIN);
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"20", 20},
+        {"+20", 20},
+        {"-5", -5},
+        {"007", 7},
+        {"$20", 32},
+        {"$fF", 255},
+        {"0x20", 32},
+        {"0x7FFFFFFF", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        // The port conversion's other forms are no style-file integers.
+        {"x20", 0},
+        {"X20", 0},
+        {"0X20", 0},
+        {"-$20", 0},
+        {"+0x20", 0},
+        {" 20", 0},
+        {"$", 0},
+        {"0x", 0},
+        {"-", 0},
+        {"", 0},
+        {"20px", 0},
+        {"2a", 0},
+        {"$20 ", 0},
+        {"2147483648", 0},
+        {"$80000000", 0},
+        {"99999999999999999999", 0},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(profile_integer(text), value) << text;
 }
 
 TEST(ProfileValues, FlagIsOnOnlyForExactlyYes) {
