@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <functional>
 
 #include "browser/pictures.h"
 #include "browser/server_list.h"
