@@ -10,12 +10,12 @@
 #include <QPainter>
 #include <QScopeGuard>
 #include <QStyledItemDelegate>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
 #include <cerrno>
-#include <functional>
 
 #include "browser/pictures.h"
 #include "browser/server_list.h"
@@ -27,8 +27,9 @@
 #include "platform/core/text_to_integer.h"
 #include "platform/ui/application.h"
 #include "platform/ui/guarded.h"
-#include "platform/ui/list_ordering.h"
 #include "platform/ui/plain_labels.h"
+#include "platform/ui/shown_bytes.h"
+#include "platform/ui/sorted_lists.h"
 #include "platform/ui/text.h"
 #include "query/explode.h"
 #include "query/status_exchange.h"
@@ -80,13 +81,18 @@ std::string extension_of(const std::string& name) {
     return name.substr(position);
 }
 
-// Adds the text where the list ordering puts it, after equal texts.
-template <class Insert>
-void insert_sorted(int count, const std::function<std::string(int)>& text_at,
-                   const std::string& text, Insert insert) {
-    int position = 0;
-    while (position < count && !ui::list_less(text, text_at(position))) ++position;
-    insert(position);
+// A memo line read from the file that the text rule shows as Windows-1252: its bytes, so that
+// the line goes back to the file unchanged while the user leaves it as it is.
+class LineBytes : public QTextBlockUserData {
+  public:
+    explicit LineBytes(QByteArray bytes) : bytes(std::move(bytes)) {}
+    const QByteArray bytes;
+};
+
+// The entry a row stands for, as the list or the user gave it.
+std::string row_entry(const QTreeWidgetItem& row) {
+    const QByteArray bytes = row.data(column_entry, ui::bytes_role).toByteArray();
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
 bool is_enter(const QKeyEvent& event) {
@@ -205,12 +211,18 @@ void Tmain_form::closeEvent(QCloseEvent* event) {
 }
 
 std::string Tmain_form::memo_text() const {
-    // The raw text keeps every character as typed (the plain text would turn a no-break space
-    // into a blank); only its block and line separators become line breaks.
-    QString text = ui_->debug_memo->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return ui::to_bytes(text);
+    // Each line's raw text keeps every character as typed (the plain text would turn a no-break
+    // space into a blank); line separators within a line become line breaks.
+    const QTextDocument& document = *ui_->debug_memo->document();
+    std::string text;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block != document.begin()) text += '\n';
+        QString line = block.text();
+        line.replace(QChar::LineSeparator, QLatin1Char('\n'));
+        const auto* kept = dynamic_cast<const LineBytes*>(block.userData());
+        text += kept != nullptr ? ui::bytes_of(line, kept->bytes) : ui::to_bytes(line);
+    }
+    return text;
 }
 
 TStringDynArray Tmain_form::memo_lines() const {
@@ -218,7 +230,25 @@ TStringDynArray Tmain_form::memo_lines() const {
 }
 
 void Tmain_form::set_memo_text(const std::string& text) {
-    ui_->debug_memo->setPlainText(ui::to_qstring(text));
+    // Line by line, so that a line in UTF-8 and one in Windows-1252 both show right.
+    std::vector<std::string_view> lines;
+    QStringList shown;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        lines.push_back(std::string_view(text).substr(start, end - start));
+        shown.append(ui::to_qstring(lines.back()));
+        if (end == text.size()) break;
+        start = end + 1;
+    }
+    ui_->debug_memo->setPlainText(shown.join(QLatin1Char('\n')));
+    QTextBlock block = ui_->debug_memo->document()->begin();
+    for (std::size_t i = 0; i < lines.size() && block.isValid(); ++i, block = block.next()) {
+        if (block.text() != shown[static_cast<qsizetype>(i)]) break;
+        if (ui::to_bytes(shown[static_cast<qsizetype>(i)]) != lines[i]) {
+            block.setUserData(new LineBytes(ui::byte_array(lines[i])));
+        }
+    }
 }
 
 void Tmain_form::append_memo_line(const std::string& entry) {
@@ -230,22 +260,22 @@ void Tmain_form::append_memo_line(const std::string& entry) {
 }
 
 void Tmain_form::add_row(const std::string& caption) {
-    QTreeWidget& list = *ui_->serverlist;
-    int first = 0;
-    int last = list.topLevelItemCount();
-    while (first < last) {
-        const int middle = first + (last - first) / 2;
-        if (ui::list_less(caption, ui::to_bytes(list.topLevelItem(middle)->text(column_entry)))) {
-            last = middle;
-        } else {
-            first = middle + 1;
+    add_rows({caption});
+}
+
+void Tmain_form::add_rows(const TStringDynArray& captions) {
+    for (const ui::SortedList::Run& run : row_order_.add(captions)) {
+        QList<QTreeWidgetItem*> rows;
+        for (const std::size_t index : run.texts) {
+            auto* row = new QTreeWidgetItem;
+            row->setText(column_entry, ui::to_qstring(captions[index]));
+            row->setData(column_entry, ui::bytes_role, ui::byte_array(captions[index]));
+            row->setTextAlignment(column_players, Qt::AlignCenter);
+            set_row_image(*row, image_not_queried);
+            rows.append(row);
         }
+        ui_->serverlist->insertTopLevelItems(static_cast<int>(run.position), rows);
     }
-    auto* row = new QTreeWidgetItem;
-    row->setText(column_entry, ui::to_qstring(caption));
-    row->setTextAlignment(column_players, Qt::AlignCenter);
-    set_row_image(*row, image_not_queried);
-    list.insertTopLevelItem(first, row);
 }
 
 void Tmain_form::set_row_image(QTreeWidgetItem& row, int index) {
@@ -286,10 +316,9 @@ void Tmain_form::FormCreate() {
         if (list_file_present(path)) unread_list_path_ = path;
         throw;
     }
-    for (const std::string& line : memo_lines()) {
-        ui_->server_ipport->addItem(ui::to_qstring(line));
-        add_row(line);
-    }
+    const TStringDynArray lines = memo_lines();
+    for (const std::string& line : lines) ui::add_item(*ui_->server_ipport, line);
+    add_rows(lines);
     // Adding items makes the first one current; the box starts with an empty text.
     ui_->server_ipport->setCurrentIndex(-1);
 }
@@ -307,7 +336,7 @@ void Tmain_form::FormClose() {
 void Tmain_form::server_ipportKeyPress(char& Key) {
     if (Key != '\r') return;
     Key = '\0';
-    const std::string text = ui::to_bytes(ui_->server_ipport->currentText());
+    const std::string text = ui::combo_bytes(*ui_->server_ipport);
     const TStringDynArray lines = memo_lines();
     if (std::find(lines.begin(), lines.end(), text) != lines.end()) return;
     append_memo_line(text);
@@ -333,7 +362,7 @@ void Tmain_form::serverlistSelectItem(QTreeWidgetItem* Item, bool Selected) {
     // Only the row that became selected is queried: querying the row that lost the selection
     // too would block the window a second time for a result that is overwritten at once.
     if (!Selected || Item == nullptr) return;
-    if (const auto info = query_entry(ui::to_bytes(Item->text(column_entry)))) {
+    if (const auto info = query_entry(row_entry(*Item))) {
         show_summary(*Item, *info);
     }
 }
@@ -354,7 +383,7 @@ void Tmain_form::Button1Click() {
         // Every row of that entry shows the result; a line that no row has shows it nowhere.
         for (int i = 0; i < list.topLevelItemCount(); ++i) {
             QTreeWidgetItem& row = *list.topLevelItem(i);
-            if (ui::to_bytes(row.text(column_entry)) == line) show_summary(row, *info);
+            if (row_entry(row) == line) show_summary(row, *info);
         }
     }
 }
@@ -370,6 +399,8 @@ void Tmain_form::empty_config_lists() {
     ui_->combo_configs->clear();
     // Removing the items leaves a typed name in the box.
     ui_->combo_configs->clearEditText();
+    file_order_.clear();
+    config_order_.clear();
 }
 
 void Tmain_form::enable_config_controls(bool enabled) {
@@ -428,18 +459,15 @@ void Tmain_form::show_listing() {
     // The box would take the first name added as its text; which file to fetch is the user's
     // choice, so its text stays empty.
     const auto no_choice = qScopeGuard([&configs] { configs.setCurrentIndex(-1); });
-    for (const net::FtpListItem& item : ftp_con.list(listing_pattern)) {
-        const std::string& name = item.file_name;
-        if (extension_of(name) == config_extension) {
-            insert_sorted(
-                configs.count(), [&](int i) { return ui::to_bytes(configs.itemText(i)); }, name,
-                [&](int position) { configs.insertItem(position, ui::to_qstring(name)); });
-        } else {
-            insert_sorted(
-                files.count(), [&](int i) { return ui::to_bytes(files.item(i)->text()); }, name,
-                [&](int position) { files.insertItem(position, ui::to_qstring(name)); });
-        }
+    TStringDynArray config_names;
+    TStringDynArray file_names;
+    for (net::FtpListItem& item : ftp_con.list(listing_pattern)) {
+        TStringDynArray& names =
+            extension_of(item.file_name) == config_extension ? config_names : file_names;
+        names.push_back(std::move(item.file_name));
     }
+    ui::add_sorted(configs, config_order_, config_names);
+    ui::add_sorted(files, file_order_, file_names);
 }
 
 void Tmain_form::ftp_disconnectClick() {
@@ -457,7 +485,7 @@ void Tmain_form::server_selectconfigClick() {
         Registry settings_store;
         if (settings_store.open_key(settings::launcher_key, true)) {
             installdir = settings_store.read_string(settings::installdir);
-            const std::string name = ui::to_bytes(ui_->combo_configs->currentText());
+            const std::string name = ui::combo_bytes(*ui_->combo_configs);
             const std::string local_path =
                 installdir + std::string(path_delim) + "tmp" + std::string(path_delim) + name;
             // A name is one file of the download folder: a name from the server must not
@@ -474,8 +502,7 @@ void Tmain_form::server_selectconfigClick() {
         }
     }
     shell_open(installdir + std::string(path_delim) + exe_name("kvtu_cfg_editor"),
-               "tmp" + std::string(path_delim) + ui::to_bytes(ui_->combo_configs->currentText()),
-               installdir);
+               "tmp" + std::string(path_delim) + ui::combo_bytes(*ui_->combo_configs), installdir);
 }
 
 std::optional<TStringDynArray> queryserverinfo(const std::string& host, std::int32_t port) {

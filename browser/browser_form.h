@@ -14,6 +14,7 @@
 #include "platform/net/ftp_client.h"
 #include "platform/net/icmp_echo.h"
 #include "platform/net/udp_client.h"
+#include "platform/ui/list_ordering.h"
 
 class QTreeWidgetItem;
 
@@ -70,8 +71,10 @@ class Tmain_form : public QWidget {
     void bind_handlers();
     void set_memo_text(const std::string& text);
     void append_memo_line(const std::string& entry);
-    // A row with the caption, placed where the sorted order puts it, after equal captions.
+    // Rows with the captions, each placed where the sorted order puts it, after equal captions;
+    // each row keeps its caption's bytes.
     void add_row(const std::string& caption);
+    void add_rows(const TStringDynArray& captions);
     void set_row_image(QTreeWidgetItem& row, int index);
     // Icon by version and the five column texts of a summary.
     void show_summary(QTreeWidgetItem& row, const TStringDynArray& info);
@@ -86,6 +89,11 @@ class Tmain_form : public QWidget {
     void show_listing();
 
     std::unique_ptr<Ui::Tmain_form> ui_;
+    // The orders of the rows (case counts) and of the two FTP lists (case ignored, as list boxes
+    // and combo boxes sort).
+    ui::SortedList row_order_{ui::LetterCase::counts};
+    ui::SortedList file_order_{ui::LetterCase::ignored};
+    ui::SortedList config_order_{ui::LetterCase::ignored};
     // The path of a list that was there at the start but could not be read. The memo does not
     // hold it, so the close must not write the memo over it.
     std::string unread_list_path_;

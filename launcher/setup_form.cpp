@@ -17,6 +17,7 @@
 #include "platform/ui/guarded.h"
 #include "platform/ui/path_shortening.h"
 #include "platform/ui/plain_labels.h"
+#include "platform/ui/shown_bytes.h"
 #include "platform/ui/text.h"
 #include "platform/ui/window_placement.h"
 #include "ui_setup_form.h"
@@ -92,7 +93,7 @@ void Tform_setup::FormCreate() {
     show_korvexe(settings_store.read_string(settings::korvexe));
     list_styles(settings_store.read_string(settings::installdir));
     // Set as typed text: the change handler shows the stored skin's description.
-    ui_->combo_styles->setEditText(ui::to_qstring(settings_store.read_string(settings::style)));
+    ui::set_edit_bytes(*ui_->combo_styles, settings_store.read_string(settings::style));
     {
         Registry ftp_store;
         if (ftp_store.open_key(settings::ftp_key, true)) {
@@ -104,7 +105,7 @@ void Tform_setup::FormCreate() {
                 {settings::ftp_pass, ui_->server_ftp_pass},
             };
             for (const auto& [value_name, field] : fields) {
-                field->setText(ui::to_qstring(ftp_store.read_string(value_name)));
+                ui::set_field_bytes(*field, ftp_store.read_string(value_name));
             }
             if (flag_on(ftp_store.read_string(settings::ftp_psvc))) {
                 ui_->server_ftp_psvc->setChecked(true);
@@ -129,9 +130,8 @@ void Tform_setup::list_styles(const std::string& installdir) {
     std::filesystem::directory_iterator entry(in_folder(installdir, "styles"), error);
     for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
         std::error_code kind_error;
-        if (entry->is_directory(kind_error)) {
-            combo.addItem(ui::to_qstring(entry->path().filename().string()));
-        }
+        // The folder's name as the file system spells it, so that a pick goes back to it.
+        if (entry->is_directory(kind_error)) ui::add_item(combo, entry->path().filename().string());
     }
     combo.setCurrentIndex(-1);
     combo.setEditText(text);
@@ -139,7 +139,8 @@ void Tform_setup::list_styles(const std::string& installdir) {
 
 void Tform_setup::show_korvexe(const std::string& path) {
     QLabel& label = *ui_->label_korvexe;
-    set_label(label, ui::shorten_path(path, label.fontMetrics(), korvexe_width));
+    label.setText(ui::shorten_path(path, label.fontMetrics(), korvexe_width));
+    label.adjustSize();
 }
 
 void Tform_setup::button_select_korvexeClick() {
@@ -179,7 +180,7 @@ void Tform_setup::combo_stylesChange() {
     if (!settings_store.open_key(settings::launcher_key, true)) return;
     const std::string style_folder =
         in_folder(in_folder(settings_store.read_string(settings::installdir), "styles"),
-                  ui::to_bytes(ui_->combo_styles->currentText()));
+                  ui::combo_bytes(*ui_->combo_styles));
     const std::string style_file = in_folder(style_folder, "styleconfig.ini");
     const std::pair<std::string_view, QLabel*> rows[] = {
         {"stylename", ui_->label_style_name},    {"version", ui_->label_style_version},
@@ -195,7 +196,7 @@ void Tform_setup::button_style_applyClick() {
     Registry settings_store;
     // Asking for a restart only makes sense when the skin was stored.
     if (!settings_store.open_key(settings::launcher_key, true)) return;
-    settings_store.write_string(settings::style, ui::to_bytes(ui_->combo_styles->currentText()));
+    settings_store.write_string(settings::style, ui::combo_bytes(*ui_->combo_styles));
     ui::Application::instance().show_message(restart_message);
 }
 
@@ -212,7 +213,7 @@ void Tform_setup::button_serversetup_applyClick() {
         {settings::ftp_base, ui_->server_ftp_base},
     };
     for (const auto& [value_name, field] : fields) {
-        ftp_store.write_string(value_name, ui::to_bytes(field->text()));
+        ftp_store.write_string(value_name, ui::field_bytes(*field));
     }
     ftp_store.write_string(settings::ftp_psvc, flag(*ui_->server_ftp_psvc));
 }

@@ -26,6 +26,10 @@ std::string socket_error_message(int error_number) {
     return "Socket Error # " + std::to_string(error_number) + "\n" + system_text(error_number);
 }
 
+std::string host_not_found_message(const std::string& host, const std::string& resolver_text) {
+    return "Host \"" + host + "\" not found.\n" + resolver_text;
+}
+
 std::string invalid_data_type_message(const std::string& value_name) {
     return "Invalid data type for '" + value_name + "'";
 }

@@ -46,6 +46,8 @@ std::string overflow_message();
 std::string invalid_integer_message(const std::string& text);
 // "Socket Error # %d" + line break + the system's error text.
 std::string socket_error_message(int error_number);
+// "Host "%s" not found." + line break + the resolver's own text for why.
+std::string host_not_found_message(const std::string& host, const std::string& resolver_text);
 // "Invalid data type for '%s'"
 std::string invalid_data_type_message(const std::string& value_name);
 // "Failed to get data for '%s'"

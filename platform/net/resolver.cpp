@@ -11,28 +11,6 @@
 
 namespace kvtu::net {
 
-namespace {
-
-// The resolver reports its own codes, not errno values. A socket error carries a system error
-// number, so each failure is mapped to the errno whose text says best what went wrong: a name
-// without an IPv4 address reads "No such device or address" (ENXIO), a resolver that could not
-// be reached for now "Resource temporarily unavailable" (EAGAIN), and a failure of the system
-// underneath keeps its own errno.
-int resolver_errno(int code) {
-    switch (code) {
-        case EAI_SYSTEM:
-            return errno != 0 ? errno : EIO;
-        case EAI_AGAIN:
-            return EAGAIN;
-        case EAI_MEMORY:
-            return ENOMEM;
-        default:
-            return ENXIO;
-    }
-}
-
-}  // namespace
-
 in_addr resolve_host(const std::string& host) {
     in_addr address{};
     if (inet_pton(AF_INET, host.c_str(), &address) == 1) return address;
@@ -47,7 +25,11 @@ in_addr resolve_host(const std::string& host) {
     addrinfo* found = nullptr;
     errno = 0;
     const int code = getaddrinfo(host.c_str(), nullptr, &hints, &found);
-    if (code != 0 || found == nullptr) throw_socket_error(resolver_errno(code));
+    // A failure of the system underneath the resolver is a socket error like any other; every
+    // other failure says that this name gave no address, and the resolver's text says why.
+    if (code == EAI_SYSTEM) throw_socket_error(errno != 0 ? errno : EIO);
+    if (code != 0) throw SocketError(host_not_found_message(host, gai_strerror(code)));
+    if (found == nullptr) throw SocketError(host_not_found_message(host, gai_strerror(EAI_NONAME)));
     address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
     freeaddrinfo(found);
     return address;

@@ -39,7 +39,7 @@ bool OpenDialog::execute(QWidget* owner) {
         dialog.setOption(QFileDialog::HideNameFilterDetails);
         dialog.setNameFilter(to_qstring(filter_description_ + " (" + filter_pattern_ + ")"));
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-            // The file system's own bytes, so that a name outside Latin-1 is kept as it is.
+            // The file system's own bytes (Qt names files in UTF-8), not the shown text's.
             chosen = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
         }
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The open-file dialog a form owns: a resizable dialog that accepts only an existing file, with
 // one filter entry. execute() runs it modally; afterwards file_name() is the chosen file's full
-// path as the file system spells it (bytes, not Latin-1 text of the dialog).
+// path as the file system spells it, in bytes. Qt's dialog shows only names that are valid UTF-8.
 #include <functional>
 #include <optional>
 #include <string>

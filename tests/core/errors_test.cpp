@@ -13,6 +13,11 @@ TEST(ErrorMessages, SocketErrorNamesNumberThenSystemTextOnNextLine) {
                                              std::strerror(ECONNREFUSED));
 }
 
+TEST(ErrorMessages, HostNotFoundNamesTheHostThenTheResolversTextOnNextLine) {
+    EXPECT_EQ(kvtu::host_not_found_message("game.invalid", "Name or service not known"),
+              "Host \"game.invalid\" not found.\nName or service not known");
+}
+
 TEST(ErrorMessages, RangeErrorIsARangeErrorWithTheRunTimeText) {
     try {
         kvtu::throw_range_error();

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include "platform/core/hive_format.h"
 #include "platform/ui/open_dialog.h"
 #include "test_environment.h"
+#include "window_input.h"
 
 namespace kvtu::launcher::test {
 namespace {
@@ -666,6 +668,127 @@ TEST_F(SetupDialogTest, MistypedFtpValueEndsCreationBeforeTheOptionBoxes) {
     EXPECT_EQ(field("server_ftp_port").text(), "21");
     EXPECT_FALSE(box("checkbox_autostart").isChecked());
     EXPECT_EQ(combo().currentText(), "design");
+}
+
+// Names and texts in UTF-8 (the desktop's) and in Windows-1252 (older files) are shown by the
+// text rule; what the user leaves as it was goes back byte for byte, what the user types is
+// stored as UTF-8.
+class SetupDialogTextTest : public SetupDialogTest {
+  protected:
+    static QString utf8(const char* text) { return QString::fromUtf8(text); }
+
+    static void show_page(int index) {
+        QTabBar& tabs = *child<QTabWidget>("tab_1").findChild<QTabBar*>();
+        kvtu::test::click_at(tabs, tabs.tabRect(index).center());
+    }
+
+    // Clicks into the field and types the text over what it held.
+    static void type_into(QWidget& field, const QString& text) {
+        kvtu::test::click_at(field, QPoint(8, field.height() / 2));
+        kvtu::test::press_key(*form_setup, Qt::Key_A, Qt::ControlModifier);
+        kvtu::test::type_text(*form_setup, text);
+    }
+};
+
+TEST_F(SetupDialogTextTest, GamePathAndSkinsInUtf8AndWindows1252) {
+    // "Grün" in UTF-8 with a UTF-8 description; "Alté" in Windows-1252 with a 1252 description.
+    put_skin("Gr\xc3\xbcn", "[madeby]\nstylename=Gr\xc3\xbcne Wiese\nfrom=J\xc3\xb6rg\n");
+    put_skin("Alt\xe9", "[madeby]\nstylename=Caf\xe9\nfrom=J\xf6rg \x80\n");
+    store(settings::style, "Gr\xc3\xbcn");
+    store(settings::korvexe, "/home/J\xc3\xb6rg/KorvanthUprising.exe");
+    create_dialog();
+    kvtu::test::activate(*form_setup);
+
+    EXPECT_EQ(label("label_korvexe").text(), utf8("/home/J\xc3\xb6rg/KorvanthUprising.exe"));
+    EXPECT_EQ(listed_styles(), QStringList({utf8("Alt\xc3\xa9"), utf8("Gr\xc3\xbcn"), "design"}));
+    EXPECT_EQ(combo().currentText(), utf8("Gr\xc3\xbcn"));
+    EXPECT_EQ(label("label_style_name").text(), utf8("Gr\xc3\xbcne Wiese"));
+    EXPECT_EQ(label("label_style_from").text(), utf8("J\xc3\xb6rg"));
+
+    // Picked from the list with the arrow keys, the 1252 folder is stored as its own bytes.
+    show_page(1);
+    type_into(combo(), "");
+    for (int tries = 0; tries < combo().count() && combo().currentText() != utf8("Alt\xc3\xa9");
+         ++tries) {
+        kvtu::test::press_key(*form_setup, Qt::Key_Down);
+    }
+    ASSERT_EQ(combo().currentText(), utf8("Alt\xc3\xa9"));
+    EXPECT_EQ(label("label_style_name").text(), utf8("Caf\xc3\xa9"));
+    EXPECT_EQ(label("label_style_from").text(), utf8("J\xc3\xb6rg \xe2\x82\xac"));
+    kvtu::test::click_at(child<QPushButton>("button_style_apply"));
+    EXPECT_EQ(values_of(settings::launcher_key),
+              (Values{{"installdir", install_dir().string()},
+                      {"style", "Alt\xe9"},
+                      {"korvexe", "/home/J\xc3\xb6rg/KorvanthUprising.exe"}}));
+
+    // Typed, each name finds its folder, whatever bytes the folder's name has.
+    const std::pair<QString, std::string> typed[] = {
+        {utf8("Gr\xc3\xbcn"), "Gr\xc3\xbcn"},
+        {utf8("Alt\xc3\xa9"), "Alt\xe9"},
+        {utf8("Neu \xe2\x82\xac"), "Neu \xe2\x82\xac"}};
+    for (const auto& [name, stored] : typed) {
+        type_into(combo(), name);
+        EXPECT_EQ(label("label_style_name").text().isEmpty(), stored.starts_with("Neu"));
+        kvtu::test::click_at(child<QPushButton>("button_style_apply"));
+        EXPECT_EQ(values_of(settings::launcher_key)[1],
+                  (std::pair<std::string, std::string>{"style", stored}));
+    }
+    EXPECT_EQ(boxes.size(), 4u);
+
+    // A path in Windows-1252, and one too long for the label: shortened as shown.
+    answer_open_dialog("/home/J\xf6rg/KorvanthUprising.exe");
+    show_page(0);
+    kvtu::test::click_at(child<QPushButton>("button_select_korvexe"));
+    EXPECT_EQ(label("label_korvexe").text(), utf8("/home/J\xc3\xb6rg/KorvanthUprising.exe"));
+    std::string long_path = "/home/J\xc3\xb6rg";
+    for (int folder = 0; folder < 20; ++folder) long_path += "/Sp\xc3\xa4ter";
+    long_path += "/KorvanthUprising.exe";
+    answer_open_dialog(long_path);
+    kvtu::test::click_at(child<QPushButton>("button_select_korvexe"));
+    const QString shown = label("label_korvexe").text();
+    EXPECT_TRUE(shown.startsWith("/.../")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(utf8("/Sp\xc3\xa4ter/KorvanthUprising.exe"))) << shown.toStdString();
+    EXPECT_LE(label("label_korvexe").fontMetrics().horizontalAdvance(shown), 210);
+    EXPECT_EQ(values_of(settings::launcher_key)[2],
+              (std::pair<std::string, std::string>{"korvexe", long_path}));
+}
+
+TEST_F(SetupDialogTextTest, FtpFieldsKeepStoredBytesUntilChangedAndStoreTypedTextAsUtf8) {
+    // Stored by an older version in Windows-1252, and in UTF-8.
+    store_ftp(settings::ftp_user, "J\xf6rg");
+    store_ftp(settings::ftp_pass, "p\xe4");
+    store_ftp(settings::ftp_host, "h\xc3\xb6st");
+    create_dialog();
+    kvtu::test::activate(*form_setup);
+    EXPECT_EQ(field("server_ftp_user").text(), utf8("J\xc3\xb6rg"));
+    EXPECT_EQ(field("server_ftp_pass").text(), utf8("p\xc3\xa4"));
+    EXPECT_EQ(field("server_ftp_host").text(), utf8("h\xc3\xb6st"));
+
+    show_page(2);
+    kvtu::test::click_at(child<QPushButton>("button_serversetup_apply"));
+    EXPECT_EQ(values_of(settings::ftp_key), (Values{{"ftp_user", "J\xf6rg"},
+                                                    {"ftp_pass", "p\xe4"},
+                                                    {"ftp_host", "h\xc3\xb6st"},
+                                                    {"ftp_port", ""},
+                                                    {"ftp_base", ""},
+                                                    {"ftp_psvc", "no"}}));
+
+    type_into(field("server_ftp_pass"), utf8("p\xc3\xa4\xe2\x82\xac\xd1\x88"));  // pä€ш
+    kvtu::test::click_at(field("server_ftp_user"));
+    kvtu::test::press_key(*form_setup, Qt::Key_End);
+    kvtu::test::type_text(*form_setup, "x");
+    kvtu::test::click_at(child<QPushButton>("button_serversetup_apply"));
+    EXPECT_EQ(values_of(settings::ftp_key), (Values{{"ftp_user", "J\xc3\xb6rgx"},
+                                                    {"ftp_pass", "p\xc3\xa4\xe2\x82\xac\xd1\x88"},
+                                                    {"ftp_host", "h\xc3\xb6st"},
+                                                    {"ftp_port", ""},
+                                                    {"ftp_base", ""},
+                                                    {"ftp_psvc", "no"}}));
+
+    destroy_windows();
+    create_dialog();
+    EXPECT_EQ(field("server_ftp_pass").text(), utf8("p\xc3\xa4\xe2\x82\xac\xd1\x88"));
+    EXPECT_TRUE(boxes.empty());
 }
 
 }  // namespace

@@ -99,8 +99,8 @@ TEST(IcmpEcho, UnresolvableHostRaisesASocketErrorWithoutHandlerCall) {
         FAIL() << "no socket error";
     } catch (const kvtu::SocketError& error) {
         const std::string message = error.what();
-        EXPECT_EQ(message.rfind("Socket Error # ", 0), 0u) << message;
-        EXPECT_NE(message.find('\n'), std::string::npos) << message;
+        EXPECT_EQ(message.rfind("Host \"kvtu-ping-target.invalid\" not found.\n", 0), 0u)
+            << message;
     }
     EXPECT_TRUE(recorded.replies.empty());
     EXPECT_EQ(open_descriptors(), before);

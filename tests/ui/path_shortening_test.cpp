@@ -9,8 +9,9 @@ namespace {
 
 // One unit per character, so that the widths of the steps are plain to see.
 std::string shortened(const std::string& path, int max_width) {
-    return shorten_path(path, max_width,
-                        [](const std::string& text) { return static_cast<int>(text.size()); });
+    return shorten_path(QString::fromStdString(path), max_width,
+                        [](const QString& text) { return static_cast<int>(text.size()); })
+        .toStdString();
 }
 
 TEST(PathShorteningTest, DropsLeadingFoldersThenTheRootThenAllButTheFileName) {
