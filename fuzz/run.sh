@@ -23,3 +23,20 @@ if ! ASAN_OPTIONS=detect_leaks=1 build-fuzz/fuzz/kvtu_query_fuzz \
   exit 1
 fi
 grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' "$log"
+
+# The FTP reply reader, passive-mode parser and listing parsers; no single allocation may exceed
+# a few MiB, whatever the server sends.
+cmake --build build-fuzz --target kvtu_ftp_fuzz -j "${JOBS:-$(nproc)}"
+ftp_corpus=build-fuzz/fuzz/ftp-corpus
+ftp_log=build-fuzz/fuzz/ftp-last-run.log
+mkdir -p "$ftp_corpus"
+echo "fuzz: running kvtu_ftp_fuzz for ${seconds}s (log in $ftp_log)"
+if ! ASAN_OPTIONS=detect_leaks=1 build-fuzz/fuzz/kvtu_ftp_fuzz \
+  -max_total_time="$seconds" -max_len=4096 -malloc_limit_mb=8 -print_final_stats=1 \
+  -artifact_prefix=build-fuzz/fuzz/ftp- "$ftp_corpus" fuzz/ftp_seeds \
+  >"$ftp_log" 2>&1; then
+  cat "$ftp_log"
+  echo "fuzz: kvtu_ftp_fuzz failed" >&2
+  exit 1
+fi
+grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' "$ftp_log"
