@@ -280,20 +280,23 @@ TEST_F(BrowserFtpTest, ReachedLimitsShowTheirErrorAndLeaveTheWindowUsable) {
         scripted.start(scenario);
         store_ftp(settings::ftp_port, std::to_string(scripted.port()));
     };
+    // Each step shortens only the limit it is about, so that no other can be reached first.
+    const auto limit = [](auto member, auto value) {
+        net::FtpLimits limits;
+        limits.*member = value;
+        main_form->ftp_con.set_limits(limits);
+    };
     start();
-    net::FtpLimits limits;
-    limits.greeting_time = 300ms;
-    limits.transfer_idle_time = 300ms;
-    limits.download_size = 100000;
-    main_form->ftp_con.set_limits(limits);
 
     // No greeting, only "wait a moment" without end: the connect fails, the group stays.
     serve("slow-120");
+    limit(&net::FtpLimits::greeting_time, 300ms);
     click("ftp_connect");
     EXPECT_TRUE(start_state());
 
     // Logged in, and the listing stalls: the group has changed, the connection is gone.
     serve("stalled");
+    limit(&net::FtpLimits::transfer_idle_time, 300ms);
     click("ftp_connect");
     EXPECT_TRUE(connected_state());
     EXPECT_TRUE(files().empty() && configs().empty());
@@ -303,6 +306,7 @@ TEST_F(BrowserFtpTest, ReachedLimitsShowTheirErrorAndLeaveTheWindowUsable) {
 
     // A file without end: no part of it stays, and no editor starts on it.
     serve("normal");
+    limit(&net::FtpLimits::download_size, std::uint64_t{100000});
     click("ftp_connect");
     EXPECT_THAT(configs(), ElementsAre("server.cfg"));
     choose_config("endless");
@@ -319,6 +323,7 @@ TEST_F(BrowserFtpTest, ReachedLimitsShowTheirErrorAndLeaveTheWindowUsable) {
 
     // The window goes on as before.
     boxes.clear();
+    main_form->ftp_con.set_limits({});
     store_ftp(settings::ftp_port, std::to_string(server.port()));
     click("ftp_disconnect");
     click("ftp_connect");

@@ -437,6 +437,7 @@ class FtpLimitTest : public FtpClientTest {
 };
 
 TEST_F(FtpLimitTest, TrickledAndMissingRepliesEndAtTheLimitOfTheWholeReply) {
+    // The trickles take seconds; no other limit than the shortened ones can end them sooner.
     FtpLimits limits = long_limits();
     limits.greeting_time = 300ms;
     limits.reply_time = 300ms;
@@ -464,43 +465,44 @@ TEST_F(FtpLimitTest, TrickledAndMissingRepliesEndAtTheLimitOfTheWholeReply) {
 }
 
 TEST_F(FtpLimitTest, EndlessReadyInAMomentRepliesCountIntoTheGreeting) {
-    FtpLimits limits = long_limits();
-    limits.greeting_time = 300ms;
-    limits.reply_size = 4096;
     FtpClient client;
-
+    FtpLimits time = long_limits();
+    time.greeting_time = 300ms;
     start_scripted("slow-120");
-    aim(client, limits);
+    aim(client, time);
     EXPECT_EQ(error_of([&] { client.connect(); }),
               "No greeting from the FTP server within 300 ms.");
     expect_closed(client, 1);
 
+    FtpLimits size = long_limits();
+    size.reply_size = 4096;
     start_scripted("flood-120");
-    aim(client, limits);
+    aim(client, size);
     EXPECT_EQ(error_of([&] { client.connect(); }), "The FTP server's reply is longer than 4 KiB.");
     expect_closed(client, 1);
 }
 
 TEST_F(FtpLimitTest, EndlessMultiLineRepliesEndAtTheReplyTimeOrSize) {
-    FtpLimits limits = long_limits();
-    limits.reply_time = 300ms;
-    limits.reply_size = 4096;
     FtpClient client;
+    FtpLimits time = long_limits();
+    time.reply_time = 300ms;
+    FtpLimits size = long_limits();
+    size.reply_size = 4096;
 
     start_scripted("flood-multiline-greeting");
-    aim(client, limits);
+    aim(client, size);
     EXPECT_EQ(error_of([&] { client.connect(); }), "The FTP server's reply is longer than 4 KiB.");
     expect_closed(client, 1);
 
     start_scripted("slow-multiline-reply");
-    aim(client, limits);
+    aim(client, time);
     client.connect();
     EXPECT_EQ(error_of([&] { client.change_folder("cfg"); }),
               "The FTP server's reply did not end within 300 ms.");
     expect_closed(client, 1);
 
     start_scripted("flood-multiline-reply");
-    aim(client, limits);
+    aim(client, size);
     client.connect();
     EXPECT_EQ(error_of([&] { client.change_folder("cfg"); }),
               "The FTP server's reply is longer than 4 KiB.");
