@@ -10,7 +10,7 @@ std::string system_text(int error_number) {
 }
 
 // "30 s" for whole seconds, else "300 ms".
-std::string duration_text(std::int64_t milliseconds) {
+std::string duration_text(long long milliseconds) {
     if (milliseconds != 0 && milliseconds % 1000 == 0) {
         return std::to_string(milliseconds / 1000) + " s";
     }
@@ -18,9 +18,9 @@ std::string duration_text(std::int64_t milliseconds) {
 }
 
 // "16 MiB", "64 KiB", else "100 bytes".
-std::string size_text(std::uint64_t bytes) {
-    constexpr std::uint64_t kibibyte = 1024;
-    constexpr std::uint64_t mebibyte = kibibyte * kibibyte;
+std::string size_text(unsigned long long bytes) {
+    constexpr unsigned long long kibibyte = 1024;
+    constexpr unsigned long long mebibyte = kibibyte * kibibyte;
     if (bytes != 0 && bytes % mebibyte == 0) return std::to_string(bytes / mebibyte) + " MiB";
     if (bytes != 0 && bytes % kibibyte == 0) return std::to_string(bytes / kibibyte) + " KiB";
     return std::to_string(bytes) + " bytes";
@@ -83,31 +83,31 @@ std::string destination_file_exists_message() {
     return "Destination file already exists.";
 }
 
-std::string ftp_greeting_time_message(std::int64_t milliseconds) {
+std::string ftp_greeting_time_message(long long milliseconds) {
     return "No greeting from the FTP server within " + duration_text(milliseconds) + ".";
 }
 
-std::string ftp_reply_time_message(std::int64_t milliseconds) {
+std::string ftp_reply_time_message(long long milliseconds) {
     return "The FTP server's reply did not end within " + duration_text(milliseconds) + ".";
 }
 
-std::string ftp_reply_size_message(std::uint64_t bytes) {
+std::string ftp_reply_size_message(unsigned long long bytes) {
     return "The FTP server's reply is longer than " + size_text(bytes) + ".";
 }
 
-std::string ftp_transfer_idle_message(std::int64_t milliseconds) {
+std::string ftp_transfer_idle_message(long long milliseconds) {
     return "The FTP transfer received nothing for " + duration_text(milliseconds) + ".";
 }
 
-std::string ftp_transfer_time_message(std::int64_t milliseconds) {
+std::string ftp_transfer_time_message(long long milliseconds) {
     return "The FTP transfer did not end within " + duration_text(milliseconds) + ".";
 }
 
-std::string ftp_listing_size_message(std::uint64_t bytes) {
+std::string ftp_listing_size_message(unsigned long long bytes) {
     return "The folder listing is larger than " + size_text(bytes) + ".";
 }
 
-std::string ftp_download_size_message(std::uint64_t bytes) {
+std::string ftp_download_size_message(unsigned long long bytes) {
     return "The file is larger than " + size_text(bytes) +
            ", more than a configuration file can be.";
 }

@@ -2,7 +2,6 @@
 // Every failure of the suite is an exception derived from kvtu::Error and carries the exact
 // message the user sees. Each message has exactly one formatting function here, so that no
 // other file spells a user-facing error text.
-#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -64,21 +63,22 @@ std::string out_of_memory_message();
 std::string already_connected_message();
 std::string not_connected_message();
 std::string destination_file_exists_message();
-// FTP client limits, each naming the bound that was reached ("30 s", "300 ms", "16 MiB", "100
-// bytes"): "No greeting from the FTP server within %s."
-std::string ftp_greeting_time_message(std::int64_t milliseconds);
+// FTP client limits, each naming the bound that was reached: "30 s", "300 ms", "16 MiB",
+// "100 bytes" in place of %s.
+// "No greeting from the FTP server within %s."
+std::string ftp_greeting_time_message(long long milliseconds);
 // "The FTP server's reply did not end within %s."
-std::string ftp_reply_time_message(std::int64_t milliseconds);
+std::string ftp_reply_time_message(long long milliseconds);
 // "The FTP server's reply is longer than %s."
-std::string ftp_reply_size_message(std::uint64_t bytes);
+std::string ftp_reply_size_message(unsigned long long bytes);
 // "The FTP transfer received nothing for %s."
-std::string ftp_transfer_idle_message(std::int64_t milliseconds);
+std::string ftp_transfer_idle_message(long long milliseconds);
 // "The FTP transfer did not end within %s."
-std::string ftp_transfer_time_message(std::int64_t milliseconds);
+std::string ftp_transfer_time_message(long long milliseconds);
 // "The folder listing is larger than %s."
-std::string ftp_listing_size_message(std::uint64_t bytes);
+std::string ftp_listing_size_message(unsigned long long bytes);
 // "The file is larger than %s, more than a configuration file can be."
-std::string ftp_download_size_message(std::uint64_t bytes);
+std::string ftp_download_size_message(unsigned long long bytes);
 // "The FTP server's passive mode reply names no valid port."
 std::string ftp_passive_reply_message();
 // "No install folder is set: installdir is empty."

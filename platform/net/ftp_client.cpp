@@ -39,7 +39,7 @@ class LimitReached : public FtpError {
 
 class FtpDeadline {
   public:
-    using Message = std::string (*)(std::int64_t milliseconds);
+    using Message = std::string (*)(long long milliseconds);
 
     FtpDeadline(std::chrono::milliseconds span, Message message)
         : end_(Clock::now() + span), span_(span), message_(message) {}
