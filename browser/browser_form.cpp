@@ -446,10 +446,12 @@ void Tmain_form::ftp_connectClick() {
     ui_->ftp_disconnect->show();
     ui_->ftp_connect->hide();
     enable_config_controls(true);
-    ui_->ftp_status->setText(ui::to_qstring("Connected to " +
-                                            ftp_settings.read_string(settings::ftp_host) + ":" +
-                                            ftp_settings.read_string(settings::ftp_port) + " @ " +
-                                            ftp_settings.read_string(settings::ftp_base)));
+    // Each stored value shows by its own bytes: a UTF-8 host beside a Windows-1252 folder.
+    ui_->ftp_status->setText(
+        QStringLiteral("Connected to ") +
+        ui::to_qstring(ftp_settings.read_string(settings::ftp_host)) + QLatin1Char(':') +
+        ui::to_qstring(ftp_settings.read_string(settings::ftp_port)) + QStringLiteral(" @ ") +
+        ui::to_qstring(ftp_settings.read_string(settings::ftp_base)));
     show_listing();
 }
 
@@ -485,21 +487,24 @@ void Tmain_form::server_selectconfigClick() {
         Registry settings_store;
         if (settings_store.open_key(settings::launcher_key, true)) {
             installdir = settings_store.read_string(settings::installdir);
-            const std::string name = ui::combo_bytes(*ui_->combo_configs);
-            const std::string local_path =
-                installdir + std::string(path_delim) + "tmp" + std::string(path_delim) + name;
-            // A name is one file of the download folder: a name from the server must not
-            // reach, replace or delete anything outside it. The system would cut the path at a
-            // NUL byte, so such a name would delete some other file of the folder.
-            if (name.empty()) throw FileError(cannot_create_file_message(local_path, EISDIR));
-            if (name.find(path_delim) != std::string::npos ||
-                name.find('\0') != std::string::npos || name == "." || name == "..") {
-                throw FileError(cannot_create_file_message(local_path, EINVAL));
-            }
-            // Only a file is deleted, never a folder; whether it went is not looked at.
-            ::unlink(local_path.c_str());
-            ftp_con.download(name, local_path);
         }
+        // Without an install folder the download folder would be the system's shared /tmp,
+        // where a file of another user or program would be deleted and replaced.
+        if (installdir.empty()) throw FileError(install_folder_not_set_message());
+        const std::string name = ui::combo_bytes(*ui_->combo_configs);
+        const std::string local_path =
+            installdir + std::string(path_delim) + "tmp" + std::string(path_delim) + name;
+        // A name is one file of the download folder: a name from the server must not
+        // reach, replace or delete anything outside it. The system would cut the path at a
+        // NUL byte, so such a name would delete some other file of the folder.
+        if (name.empty()) throw FileError(cannot_create_file_message(local_path, EISDIR));
+        if (name.find(path_delim) != std::string::npos || name.find('\0') != std::string::npos ||
+            name == "." || name == "..") {
+            throw FileError(cannot_create_file_message(local_path, EINVAL));
+        }
+        // Only a file is deleted, never a folder; whether it went is not looked at.
+        ::unlink(local_path.c_str());
+        ftp_con.download(name, local_path);
     }
     shell_open(installdir + std::string(path_delim) + exe_name("kvtu_cfg_editor"),
                "tmp" + std::string(path_delim) + ui::combo_bytes(*ui_->combo_configs), installdir);

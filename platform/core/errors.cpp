@@ -8,6 +8,23 @@ namespace {
 std::string system_text(int error_number) {
     return std::strerror(error_number);
 }
+
+// "30 s" for whole seconds, else "300 ms".
+std::string duration_text(long long milliseconds) {
+    if (milliseconds != 0 && milliseconds % 1000 == 0) {
+        return std::to_string(milliseconds / 1000) + " s";
+    }
+    return std::to_string(milliseconds) + " ms";
+}
+
+// "16 MiB", "64 KiB", else "100 bytes".
+std::string size_text(unsigned long long bytes) {
+    constexpr unsigned long long kibibyte = 1024;
+    constexpr unsigned long long mebibyte = kibibyte * kibibyte;
+    if (bytes != 0 && bytes % mebibyte == 0) return std::to_string(bytes / mebibyte) + " MiB";
+    if (bytes != 0 && bytes % kibibyte == 0) return std::to_string(bytes / kibibyte) + " KiB";
+    return std::to_string(bytes) + " bytes";
+}
 }  // namespace
 
 std::string range_check_message() {
@@ -68,6 +85,43 @@ std::string not_connected_message() {
 
 std::string destination_file_exists_message() {
     return "Destination file already exists.";
+}
+
+std::string ftp_greeting_time_message(long long milliseconds) {
+    return "No greeting from the FTP server within " + duration_text(milliseconds) + ".";
+}
+
+std::string ftp_reply_time_message(long long milliseconds) {
+    return "The FTP server's reply did not end within " + duration_text(milliseconds) + ".";
+}
+
+std::string ftp_reply_size_message(unsigned long long bytes) {
+    return "The FTP server's reply is longer than " + size_text(bytes) + ".";
+}
+
+std::string ftp_transfer_idle_message(long long milliseconds) {
+    return "The FTP transfer received nothing for " + duration_text(milliseconds) + ".";
+}
+
+std::string ftp_transfer_time_message(long long milliseconds) {
+    return "The FTP transfer did not end within " + duration_text(milliseconds) + ".";
+}
+
+std::string ftp_listing_size_message(unsigned long long bytes) {
+    return "The folder listing is larger than " + size_text(bytes) + ".";
+}
+
+std::string ftp_download_size_message(unsigned long long bytes) {
+    return "The file is larger than " + size_text(bytes) +
+           ", more than a configuration file can be.";
+}
+
+std::string ftp_passive_reply_message() {
+    return "The FTP server's passive mode reply names no valid port.";
+}
+
+std::string install_folder_not_set_message() {
+    return "No install folder is set: installdir is empty.";
 }
 
 std::string cannot_write_file_message(const std::string& path, int error_number) {

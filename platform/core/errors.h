@@ -66,6 +66,26 @@ std::string out_of_memory_message();
 std::string already_connected_message();
 std::string not_connected_message();
 std::string destination_file_exists_message();
+// FTP client limits, each naming the bound that was reached: "30 s", "300 ms", "16 MiB",
+// "100 bytes" in place of %s.
+// "No greeting from the FTP server within %s."
+std::string ftp_greeting_time_message(long long milliseconds);
+// "The FTP server's reply did not end within %s."
+std::string ftp_reply_time_message(long long milliseconds);
+// "The FTP server's reply is longer than %s."
+std::string ftp_reply_size_message(unsigned long long bytes);
+// "The FTP transfer received nothing for %s."
+std::string ftp_transfer_idle_message(long long milliseconds);
+// "The FTP transfer did not end within %s."
+std::string ftp_transfer_time_message(long long milliseconds);
+// "The folder listing is larger than %s."
+std::string ftp_listing_size_message(unsigned long long bytes);
+// "The file is larger than %s, more than a configuration file can be."
+std::string ftp_download_size_message(unsigned long long bytes);
+// "The FTP server's passive mode reply names no valid port."
+std::string ftp_passive_reply_message();
+// "No install folder is set: installdir is empty."
+std::string install_folder_not_set_message();
 // "Cannot write file "%s". %s"
 std::string cannot_write_file_message(const std::string& path, int error_number);
 

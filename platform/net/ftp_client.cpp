@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <limits>
 #include <optional>
 #include <string_view>
 
@@ -21,11 +22,49 @@ namespace kvtu::net {
 
 namespace {
 
-// A reply longer than this is no FTP reply; reading on would only fill the memory.
-constexpr std::size_t max_reply_size = 1 << 20;
-// Listings are text; a server that sends more is broken or hostile.
-constexpr std::size_t max_listing_size = 64u << 20;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t control_block_size = 4096;
 constexpr std::size_t data_block_size = 64 * 1024;
+
+// A limit was reached. The connection is closed then, never kept for the next command: the
+// server is behind in a conversation it may still go on with, and its late words would be
+// taken as the answers to later commands.
+class LimitReached : public FtpError {
+  public:
+    using FtpError::FtpError;
+};
+
+}  // namespace
+
+class FtpDeadline {
+  public:
+    using Message = std::string (*)(long long milliseconds);
+
+    FtpDeadline(std::chrono::milliseconds span, Message message)
+        : end_(Clock::now() + span), span_(span), message_(message) {}
+
+    static FtpDeadline sooner(const FtpDeadline& one, const FtpDeadline& other) {
+        return one.end_ <= other.end_ ? one : other;
+    }
+    // Milliseconds left, rounded up so that no wait ends before the deadline; 0 once passed.
+    int left_ms() const {
+        const Clock::duration left = end_ - Clock::now();
+        if (left <= Clock::duration::zero()) return 0;
+        const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+        return static_cast<int>(
+            std::min<std::int64_t>(milliseconds, std::numeric_limits<int>::max()));
+    }
+    bool passed() const { return Clock::now() >= end_; }
+    [[noreturn]] void expire() const { throw LimitReached(message_(span_.count())); }
+
+  private:
+    Clock::time_point end_;
+    std::chrono::milliseconds span_;
+    Message message_;
+};
+
+namespace {
 
 // Owns one descriptor.
 class Descriptor {
@@ -56,14 +95,17 @@ class Descriptor {
     int handle_ = -1;
 };
 
-// Waits until the descriptor is ready for `events`; an expired wait is a timed-out connection.
-void wait_ready(int handle, short events, int timeout_ms) {
+// Waits until the descriptor is ready for `events`; a passed deadline raises its limit.
+void wait_ready(int handle, short events, const FtpDeadline& deadline) {
     for (;;) {
         pollfd waiting{handle, events, 0};
-        const int ready = poll(&waiting, 1, timeout_ms);
+        const int ready = poll(&waiting, 1, deadline.left_ms());
         if (ready > 0) return;
-        if (ready == 0) throw_socket_error(ETIMEDOUT);
-        if (errno != EINTR) throw_socket_error(errno);
+        if (ready == 0) {
+            if (deadline.passed()) deadline.expire();
+        } else if (errno != EINTR) {
+            throw_socket_error(errno);
+        }
     }
 }
 
@@ -86,12 +128,12 @@ Descriptor stream_socket() {
     return socket_handle;
 }
 
-Descriptor open_connection(const sockaddr_in& address, int timeout_ms) {
+Descriptor open_connection(const sockaddr_in& address, const FtpDeadline& deadline) {
     Descriptor connection = stream_socket();
     if (connect(connection.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) !=
         0) {
         if (errno != EINPROGRESS && errno != EINTR) throw_socket_error(errno);
-        wait_ready(connection.get(), POLLOUT, timeout_ms);
+        wait_ready(connection.get(), POLLOUT, deadline);
         int error = 0;
         socklen_t size = sizeof error;
         if (getsockopt(connection.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
@@ -102,13 +144,13 @@ Descriptor open_connection(const sockaddr_in& address, int timeout_ms) {
     return connection;
 }
 
-void send_all(int handle, std::string_view bytes, int timeout_ms) {
+void send_all(int handle, std::string_view bytes, const FtpDeadline& deadline) {
     while (!bytes.empty()) {
         const ssize_t sent = send(handle, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (sent >= 0) {
             bytes.remove_prefix(static_cast<std::size_t>(sent));
         } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            wait_ready(handle, POLLOUT, timeout_ms);
+            wait_ready(handle, POLLOUT, deadline);
         } else if (errno != EINTR) {
             throw_socket_error(errno);
         }
@@ -116,12 +158,12 @@ void send_all(int handle, std::string_view bytes, int timeout_ms) {
 }
 
 // Some bytes, or none when the other side has closed.
-std::size_t receive_some(int handle, char* buffer, std::size_t size, int timeout_ms) {
+std::size_t receive_some(int handle, char* buffer, std::size_t size, const FtpDeadline& deadline) {
     for (;;) {
         const ssize_t received = recv(handle, buffer, size, 0);
         if (received >= 0) return static_cast<std::size_t>(received);
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            wait_ready(handle, POLLIN, timeout_ms);
+            wait_ready(handle, POLLIN, deadline);
         } else if (errno != EINTR) {
             throw_socket_error(errno);
         }
@@ -158,50 +200,12 @@ bool one_of(int code, std::initializer_list<int> codes) {
     return std::find(codes.begin(), codes.end(), code) != codes.end();
 }
 
-// The address and port of a PASV reply: six numbers "h1,h2,h3,h4,p1,p2".
-std::optional<sockaddr_in> passive_address(std::string_view text) {
-    for (std::size_t start = 0; start < text.size(); ++start) {
-        if (text[start] < '0' || text[start] > '9') continue;
-        std::array<int, 6> numbers{};
-        std::size_t at = start;
-        bool complete = true;
-        for (std::size_t i = 0; i < numbers.size() && complete; ++i) {
-            if (i > 0) {
-                if (at >= text.size() || text[at] != ',') complete = false;
-                ++at;
-            }
-            const std::size_t digits_start = at;
-            int value = 0;
-            while (complete && at < text.size() && text[at] >= '0' && text[at] <= '9' &&
-                   at - digits_start < 3) {
-                value = value * 10 + (text[at] - '0');
-                ++at;
-            }
-            if (at == digits_start || value > 255) complete = false;
-            numbers[i] = value;
-        }
-        if (!complete) continue;
-        in_addr host{};
-        host.s_addr = htonl(static_cast<std::uint32_t>(numbers[0]) << 24 |
-                            static_cast<std::uint32_t>(numbers[1]) << 16 |
-                            static_cast<std::uint32_t>(numbers[2]) << 8 |
-                            static_cast<std::uint32_t>(numbers[3]));
-        return address_of(host, numbers[4] * 256 + numbers[5]);
-    }
-    return std::nullopt;
-}
-
 std::string port_argument(const sockaddr_in& address) {
     const std::uint32_t host = ntohl(address.sin_addr.s_addr);
     const int port = ntohs(address.sin_port);
     return std::to_string(host >> 24) + "," + std::to_string((host >> 16) & 0xff) + "," +
            std::to_string((host >> 8) & 0xff) + "," + std::to_string(host & 0xff) + "," +
            std::to_string(port >> 8) + "," + std::to_string(port & 0xff);
-}
-
-bool is_reply_code(std::string_view line) {
-    return line.size() >= 3 &&
-           std::all_of(line.begin(), line.begin() + 3, [](char c) { return c >= '0' && c <= '9'; });
 }
 
 void write_all(int handle, std::string_view bytes, const std::string& path) {
@@ -221,14 +225,10 @@ FtpClient::~FtpClient() {
     close_control();
 }
 
-void FtpClient::set_read_timeout(int milliseconds) {
-    read_timeout_ = std::max(milliseconds, 1);
-}
-
 void FtpClient::close_control() {
     if (control_ >= 0) close(control_);
     control_ = -1;
-    received_.clear();
+    replies_.clear();
 }
 
 void FtpClient::disconnect() {
@@ -239,80 +239,53 @@ void FtpClient::require_connection() const {
     if (!connected()) throw FtpError(not_connected_message());
 }
 
-void FtpClient::send_command(const std::string& command) {
+void FtpClient::send_command(const std::string& command, const FtpDeadline& deadline) {
     check_argument(command);
     try {
-        send_all(control_, command + "\r\n", read_timeout_);
+        send_all(control_, command + "\r\n", deadline);
     } catch (...) {
         close_control();
         throw;
     }
 }
 
-// One reply, single- or multi-line ("123-first" ... "123 last"). Whatever goes wrong while
-// reading leaves the conversation in an unknown state, so the connection is closed then.
-FtpClient::Reply FtpClient::read_reply() {
+// Whatever goes wrong while reading leaves the conversation in an unknown state, so the
+// connection is closed then.
+FtpReply FtpClient::take_reply(const FtpDeadline& deadline) {
     try {
-        std::size_t reply_size = 0;
-        auto next_line = [this, &reply_size] {
-            std::array<char, 4096> buffer;
-            for (;;) {
-                const std::size_t end = received_.find('\n');
-                if (end != std::string::npos) {
-                    std::string line = received_.substr(0, end);
-                    received_.erase(0, end + 1);
-                    if (!line.empty() && line.back() == '\r') line.pop_back();
-                    reply_size += end + 1;
-                    return line;
-                }
-                if (reply_size + received_.size() > max_reply_size) throw_socket_error(EPROTO);
-                const std::size_t count =
-                    receive_some(control_, buffer.data(), buffer.size(), read_timeout_);
-                if (count == 0) throw_socket_error(ECONNRESET);
-                received_.append(buffer.data(), count);
-            }
-        };
-
-        const std::string first = next_line();
-        if (!is_reply_code(first) || (first.size() > 3 && first[3] != ' ' && first[3] != '-')) {
-            throw_socket_error(EPROTO);
+        for (;;) {
+            if (std::optional<FtpReply> reply = replies_.take()) return std::move(*reply);
+            std::array<char, control_block_size> buffer;
+            const std::size_t count =
+                receive_some(control_, buffer.data(), buffer.size(), deadline);
+            if (count == 0) throw_socket_error(ECONNRESET);
+            replies_.add(std::string_view(buffer.data(), count));
         }
-        Reply reply;
-        reply.code = std::stoi(first.substr(0, 3));
-        reply.text = first.size() > 4 ? first.substr(4) : std::string();
-        if (first.size() > 3 && first[3] == '-') {
-            const std::string code = first.substr(0, 3);
-            for (;;) {
-                const std::string line = next_line();
-                const bool coded = line.compare(0, 3, code) == 0;
-                const bool last = coded && (line.size() == 3 || line[3] == ' ');
-                reply.text += '\n';
-                reply.text += coded && line.size() > 3 && (last || line[3] == '-')
-                                  ? line.substr(4)
-                                  : (last ? std::string() : line);
-                if (last) break;
-            }
-        }
-        return reply;
     } catch (...) {
         close_control();
         throw;
     }
 }
 
-FtpClient::Reply FtpClient::command(const std::string& command) {
-    send_command(command);
-    return read_reply();
+FtpReply FtpClient::read_reply(const FtpDeadline& deadline) {
+    replies_.start(limits_.reply_size);
+    return take_reply(deadline);
 }
 
-FtpClient::Reply FtpClient::expect(const std::string& command, std::initializer_list<int> codes) {
-    const Reply reply = this->command(command);
+FtpReply FtpClient::command(const std::string& command) {
+    const FtpDeadline deadline(limits_.reply_time, ftp_reply_time_message);
+    send_command(command, deadline);
+    return read_reply(deadline);
+}
+
+FtpReply FtpClient::expect(const std::string& command, std::initializer_list<int> codes) {
+    FtpReply reply = this->command(command);
     if (!one_of(reply.code, codes)) throw FtpError(reply.text);
     return reply;
 }
 
 void FtpClient::log_in(const std::string& user_name, const std::string& password) {
-    const Reply reply = command("USER " + user_name);
+    const FtpReply reply = command("USER " + user_name);
     if (reply.code == 230) return;
     if (reply.code != 331) throw FtpError(reply.text);
     expect("PASS " + password, {230});
@@ -329,11 +302,16 @@ void FtpClient::connect() {
     const int target_port = via_proxy_host ? proxy_port_ : port_;
     try {
         check_port(target_port);
-        control_ =
-            open_connection(address_of(resolve_host(target_host), target_port), read_timeout_)
-                .release();
-        Reply greeting = read_reply();
-        while (greeting.code == 120) greeting = read_reply();  // "ready in a moment"
+        const sockaddr_in address = address_of(resolve_host(target_host), target_port);
+        // A server that takes the connection greets at once; the connect and the greeting
+        // share one limit.
+        const FtpDeadline greeting_deadline(limits_.greeting_time, ftp_greeting_time_message);
+        control_ = open_connection(address, greeting_deadline).release();
+        replies_.start(limits_.reply_size);
+        FtpReply greeting = take_reply(greeting_deadline);
+        // "Ready in a moment": these count into the greeting's time and size, so that no
+        // number of them holds the window.
+        while (greeting.code == 120) greeting = take_reply(greeting_deadline);
         if (greeting.code != 220) throw FtpError(greeting.text);
         if (proxy) {
             if (!proxy_user_name_.empty()) log_in(proxy_user_name_, proxy_password_);
@@ -358,75 +336,99 @@ template <typename Sink>
 void FtpClient::transfer(const std::string& transfer_command, Sink&& sink) {
     require_connection();
     check_argument(transfer_command);
-    Descriptor data;
-    Descriptor listener;
-    if (passive_) {
-        const Reply reply = expect("PASV", {227});
-        const std::optional<sockaddr_in> address = passive_address(reply.text);
-        if (!address) throw_socket_error(EPROTO);
-        data = open_connection(*address, read_timeout_);
-    } else {
-        // Listen where the server already reaches us: the control connection's own address.
-        listener = stream_socket();
-        sockaddr_in here = local_address(control_);
-        here.sin_port = 0;
-        if (bind(listener.get(), reinterpret_cast<const sockaddr*>(&here), sizeof here) != 0 ||
-            listen(listener.get(), 1) != 0) {
-            throw_socket_error(errno);
-        }
-        expect("PORT " + port_argument(local_address(listener.get())), {200});
-    }
-
-    const Reply started = command(transfer_command);
-    if (!one_of(started.code, {125, 150, 154})) throw FtpError(started.text);
     try {
-        if (!passive_) {
-            // Only the server may connect: anyone else could slip in data of their own.
-            const in_addr server = peer_address(control_).sin_addr;
-            while (data.get() < 0) {
-                wait_ready(listener.get(), POLLIN, read_timeout_);
-                Descriptor incoming(
-                    accept4(listener.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
-                if (incoming.get() < 0) {
-                    if (errno == EINTR || errno == EAGAIN || errno == ECONNABORTED) continue;
-                    throw_socket_error(errno);
+        const FtpDeadline whole(limits_.transfer_time, ftp_transfer_time_message);
+        // A wait of the data channel ends when it has been idle too long or when the whole
+        // transfer has taken too long, whichever comes first.
+        const auto data_wait = [this, &whole] {
+            return FtpDeadline::sooner(
+                FtpDeadline(limits_.transfer_idle_time, ftp_transfer_idle_message), whole);
+        };
+        Descriptor data;
+        Descriptor listener;
+        if (passive_) {
+            const FtpReply reply = expect("PASV", {227});
+            const std::optional<std::uint16_t> port = passive_port(reply.text);
+            if (!port) {
+                close_control();
+                throw FtpError(ftp_passive_reply_message());
+            }
+            // Only the port is taken from the reply: the data goes to the server that this
+            // connection already talks to. An address in the reply could name any host, and a
+            // server could probe ports through this machine with it.
+            sockaddr_in server = peer_address(control_);
+            server.sin_port = htons(*port);
+            data = open_connection(server, data_wait());
+        } else {
+            // Listen where the server already reaches us: the control connection's own address.
+            listener = stream_socket();
+            sockaddr_in here = local_address(control_);
+            here.sin_port = 0;
+            if (bind(listener.get(), reinterpret_cast<const sockaddr*>(&here), sizeof here) != 0 ||
+                listen(listener.get(), 1) != 0) {
+                throw_socket_error(errno);
+            }
+            expect("PORT " + port_argument(local_address(listener.get())), {200});
+        }
+
+        const FtpReply started = command(transfer_command);
+        if (!one_of(started.code, {125, 150, 154})) throw FtpError(started.text);
+        try {
+            if (!passive_) {
+                // Only the server may connect: anyone else could slip in data of their own.
+                const in_addr server = peer_address(control_).sin_addr;
+                const FtpDeadline accepting = data_wait();
+                while (data.get() < 0) {
+                    wait_ready(listener.get(), POLLIN, accepting);
+                    Descriptor incoming(
+                        accept4(listener.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+                    if (incoming.get() < 0) {
+                        if (errno == EINTR || errno == EAGAIN || errno == ECONNABORTED) continue;
+                        throw_socket_error(errno);
+                    }
+                    if (peer_address(incoming.get()).sin_addr.s_addr == server.s_addr) {
+                        data = std::move(incoming);
+                    }
                 }
-                if (peer_address(incoming.get()).sin_addr.s_addr == server.s_addr) {
-                    data = std::move(incoming);
+                listener.reset();
+            }
+            std::array<char, data_block_size> block;
+            for (;;) {
+                const std::size_t count =
+                    receive_some(data.get(), block.data(), block.size(), data_wait());
+                if (count == 0) break;
+                sink(std::string_view(block.data(), count));
+            }
+        } catch (const LimitReached&) {
+            throw;
+        } catch (...) {
+            // The server still owes the reply that ends the transfer; taking it keeps the next
+            // command from reading it as its own. If that fails too, the connection is closed.
+            data.reset();
+            if (connected()) {
+                try {
+                    read_reply(FtpDeadline(limits_.reply_time, ftp_reply_time_message));
+                } catch (const Error&) {
                 }
             }
-            listener.reset();
+            throw;
         }
-        std::array<char, data_block_size> block;
-        for (;;) {
-            const std::size_t count =
-                receive_some(data.get(), block.data(), block.size(), read_timeout_);
-            if (count == 0) break;
-            sink(std::string_view(block.data(), count));
-        }
-    } catch (...) {
-        // The server still owes the reply that ends the transfer; taking it keeps the next
-        // command from reading it as its own. If that fails too, the connection is closed.
         data.reset();
-        if (connected()) {
-            try {
-                read_reply();
-            } catch (const Error&) {
-            }
-        }
+        const FtpReply finished =
+            read_reply(FtpDeadline(limits_.reply_time, ftp_reply_time_message));
+        if (!one_of(finished.code, {225, 226, 250})) throw FtpError(finished.text);
+    } catch (const LimitReached&) {
+        close_control();
         throw;
     }
-    data.reset();
-    const Reply finished = read_reply();
-    if (!one_of(finished.code, {225, 226, 250})) throw FtpError(finished.text);
 }
 
 std::vector<FtpListItem> FtpClient::list(const std::string& pattern) {
     std::string listing;
     transfer(pattern.empty() ? std::string("LIST") : "LIST " + pattern,
-             [&listing](std::string_view block) {
-                 if (listing.size() + block.size() > max_listing_size) {
-                     throw_socket_error(EMSGSIZE);
+             [this, &listing](std::string_view block) {
+                 if (block.size() > limits_.listing_size - listing.size()) {
+                     throw LimitReached(ftp_listing_size_message(limits_.listing_size));
                  }
                  listing.append(block);
              });
@@ -446,8 +448,13 @@ void FtpClient::download(const std::string& remote_name, const std::string& loca
         throw FileError(cannot_create_file_message(local_path, errno));
     }
     try {
-        transfer("RETR " + remote_name, [&file, &local_path](std::string_view block) {
+        std::uint64_t received = 0;
+        transfer("RETR " + remote_name, [&](std::string_view block) {
+            if (block.size() > limits_.download_size - received) {
+                throw LimitReached(ftp_download_size_message(limits_.download_size));
+            }
             write_all(file.get(), block, local_path);
+            received += block.size();
         });
         if (close(file.release()) != 0) {
             throw FileError(cannot_write_file_message(local_path, errno));

@@ -3,20 +3,22 @@
 // "user@host" as the user name), binary transfers, change of folder, detailed listing and
 // download. It never uploads and never sends QUIT: disconnecting closes the control connection.
 //
-// Waits: every wait for the connection, a reply or data is bounded by the read time-out (30 s
-// by default), and an expired wait raises the socket error of a timed-out connection
-// (ETIMEDOUT). The limit applies to each wait on its own, so a long transfer that keeps
-// moving is never cut.
+// Waits and sizes: every wait and every amount taken in is bounded by FtpLimits. Reaching a
+// limit closes the connection and raises FtpError with a message that names the limit; a
+// partly written download is removed.
 //
 // Errors: a reply other than the ones an operation expects raises FtpError with the server's
 // reply text (without the reply code; the lines of a multi-line reply joined by line breaks);
 // system and network failures raise SocketError, local file failures FileError. A failed
 // log-in closes the connection again.
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/net/ftp_listing.h"
+#include "platform/net/ftp_reply.h"
 
 namespace kvtu::net {
 
@@ -25,10 +27,35 @@ enum class FtpProxyType {
     user_at_host,  // log in to the proxy with "user@host" as the user name
 };
 
+// Every bound on what a server can make the client wait for or take in, in one place. The
+// server is the user's own, but what it sends is still input from the network: none of it may
+// hold the window for long or fill the disk.
+struct FtpLimits {
+    // Opening the control connection and reading the greeting, "120" preliminaries included.
+    std::chrono::milliseconds greeting_time{30'000};
+    // Each whole reply, from sending its command to its last line, however its lines trickle.
+    std::chrono::milliseconds reply_time{30'000};
+    // Each whole reply in bytes, all lines counted (and the greeting's preliminaries with it):
+    // real replies are a few lines; more is a server that talks without end.
+    std::size_t reply_size = 64 * 1024;
+    // A data connection that opens, or delivers, nothing for this long.
+    std::chrono::milliseconds transfer_idle_time{30'000};
+    // A whole transfer, from asking for the data connection to its last byte: a server that
+    // sends a byte now and then never falls idle, yet must not hold the window for ever.
+    std::chrono::milliseconds transfer_time{120'000};
+    // A folder listing: some hundred thousand names fit many times over.
+    std::uint64_t listing_size = 64u << 20;
+    // A download. The browser fetches configuration files: text of a few kilobytes, and even
+    // one that names every mission and banned player stays far below a megabyte. 16 MiB leaves
+    // room for any real one, while no server can fill the disk or hand the editor a huge file.
+    std::uint64_t download_size = 16u << 20;
+};
+
+class FtpDeadline;  // the end of one bounded wait (ftp_client.cpp)
+
 class FtpClient {
   public:
     static constexpr int default_port = 21;
-    static constexpr int default_read_timeout_ms = 30000;
 
     FtpClient() = default;
     ~FtpClient();  // closes the control connection, without QUIT
@@ -46,8 +73,7 @@ class FtpClient {
     // Empty: the proxy needs no log-in of its own.
     void set_proxy_user_name(const std::string& user_name) { proxy_user_name_ = user_name; }
     void set_proxy_password(const std::string& password) { proxy_password_ = password; }
-    // Milliseconds; values below 1 are taken as 1, so that no wait is without end.
-    void set_read_timeout(int milliseconds);
+    void set_limits(const FtpLimits& limits) { limits_ = limits; }
 
     const std::string& host() const { return host_; }
     int port() const { return port_; }
@@ -56,7 +82,7 @@ class FtpClient {
     FtpProxyType proxy_type() const { return proxy_type_; }
     const std::string& proxy_host() const { return proxy_host_; }
     int proxy_port() const { return proxy_port_; }
-    int read_timeout() const { return read_timeout_; }
+    const FtpLimits& limits() const { return limits_; }
 
     // Opens the control connection (to the proxy when the proxy type is set and the proxy host is
     // not empty), reads the greeting, logs in, and sets binary transfers (TYPE I) and asks for
@@ -78,17 +104,13 @@ class FtpClient {
     void download(const std::string& remote_name, const std::string& local_path);
 
   private:
-    struct Reply {
-        int code = 0;
-        std::string text;
-    };
-    class DataChannel;
-
     void require_connection() const;
-    void send_command(const std::string& command);
-    Reply read_reply();
-    Reply command(const std::string& command);
-    Reply expect(const std::string& command, std::initializer_list<int> codes);
+    void send_command(const std::string& command, const FtpDeadline& deadline);
+    // The next reply of those counted together since the last FtpReplyReader::start.
+    FtpReply take_reply(const FtpDeadline& deadline);
+    FtpReply read_reply(const FtpDeadline& deadline);
+    FtpReply command(const std::string& command);
+    FtpReply expect(const std::string& command, std::initializer_list<int> codes);
     void log_in(const std::string& user_name, const std::string& password);
     void close_control();
     // Opens a data channel, sends the transfer command and passes every received block to the
@@ -106,10 +128,10 @@ class FtpClient {
     int proxy_port_ = 0;
     std::string proxy_user_name_;
     std::string proxy_password_;
-    int read_timeout_ = default_read_timeout_ms;
+    FtpLimits limits_;
 
     int control_ = -1;
-    std::string received_;  // control bytes read but not yet taken as reply lines
+    FtpReplyReader replies_;
 };
 
 }  // namespace kvtu::net

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "browser_fixture.h"
+#include "ftp_scripted_server.h"
 #include "ftp_server.h"
 #include "standin_record.h"
 
@@ -12,6 +13,8 @@ namespace kvtu::browser::test {
 namespace {
 
 using kvtu::test::FtpServer;
+using kvtu::test::ScriptedFtpServer;
+using namespace std::chrono_literals;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Not;
@@ -46,8 +49,12 @@ class BrowserFtpTest : public BrowserTest {
         ftp_settings.write_string(name, value);
     }
 
-    static void click(const char* button) {
-        QTest::mouseClick(&control<QPushButton>(button), Qt::LeftButton);
+    // A press of the left button where the control shows in the window, as a person clicks:
+    // the window hands it to whatever is there.
+    static void click(const char* name) {
+        const QWidget& target = control<QWidget>(name);
+        QTest::mouseClick(main_form->windowHandle(), Qt::LeftButton, {},
+                          target.mapTo(main_form, target.rect().center()));
     }
 
     std::vector<std::string> commands() const {
@@ -90,8 +97,14 @@ class BrowserFtpTest : public BrowserTest {
         return names;
     }
 
+    // Clicks into the box and types the name over its text, keys going to the window.
     static void choose_config(const std::string& name) {
-        control<QComboBox>("combo_configs").setEditText(QString::fromLatin1(name.c_str()));
+        click("combo_configs");
+        QWindow* window = main_form->windowHandle();
+        QTest::keyClick(window, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(window, Qt::Key_Delete);
+        for (const char c : name) QTest::keyClick(window, c);
+        EXPECT_EQ(control<QComboBox>("combo_configs").currentText().toStdString(), name);
     }
 
     fs::path served;
@@ -255,6 +268,94 @@ TEST_F(BrowserFtpTest, ClosingTheWindowClosesTheConnectionWithoutQuitAndSavesThe
     EXPECT_TRUE(server.wait_for_closed_connections(1));
     EXPECT_THAT(commands(), Not(Contains("QUIT")));
     EXPECT_EQ(read_list(), "a:1\r\n");
+}
+
+TEST_F(BrowserFtpTest, ReachedLimitsShowTheirErrorAndLeaveTheWindowUsable) {
+    const fs::path record = kvtu::test::sandbox() / "editor.record";
+    kvtu::test::place_standin(kvtu::test::install_dir() / "kvtu_cfg_editor");
+    kvtu::test::record_standin_to(record);
+    ScriptedFtpServer scripted;
+    const auto serve = [&](const std::string& scenario) {
+        scripted.stop();
+        scripted.start(scenario);
+        store_ftp(settings::ftp_port, std::to_string(scripted.port()));
+    };
+    // Each step shortens only the limit it is about, so that no other can be reached first.
+    const auto limit = [](auto member, auto value) {
+        net::FtpLimits limits;
+        limits.*member = value;
+        main_form->ftp_con.set_limits(limits);
+    };
+    start();
+
+    // No greeting, only "wait a moment" without end: the connect fails, the group stays.
+    serve("slow-120");
+    limit(&net::FtpLimits::greeting_time, 300ms);
+    click("ftp_connect");
+    EXPECT_TRUE(start_state());
+
+    // Logged in, and the listing stalls: the group has changed, the connection is gone.
+    serve("stalled");
+    limit(&net::FtpLimits::transfer_idle_time, 300ms);
+    click("ftp_connect");
+    EXPECT_TRUE(connected_state());
+    EXPECT_TRUE(files().empty() && configs().empty());
+    EXPECT_FALSE(main_form->ftp_con.connected());
+    click("ftp_disconnect");
+    EXPECT_TRUE(start_state());
+
+    // A file without end: no part of it stays, and no editor starts on it.
+    serve("normal");
+    limit(&net::FtpLimits::download_size, std::uint64_t{100000});
+    click("ftp_connect");
+    EXPECT_THAT(configs(), ElementsAre("server.cfg"));
+    choose_config("endless");
+    click("server_selectconfig");
+    EXPECT_FALSE(fs::exists(kvtu::test::install_dir() / "tmp" / "endless"));
+    EXPECT_FALSE(main_form->ftp_con.connected());
+
+    EXPECT_THAT(error_texts(),
+                ElementsAre("No greeting from the FTP server within 300 ms.",
+                            "The FTP transfer received nothing for 300 ms.",
+                            "The file is larger than 100000 bytes, more than a configuration "
+                            "file can be."));
+    EXPECT_TRUE(scripted.wait_for_closed_connections(1));
+
+    // The window goes on as before.
+    boxes.clear();
+    main_form->ftp_con.set_limits({});
+    store_ftp(settings::ftp_port, std::to_string(server.port()));
+    click("ftp_disconnect");
+    click("ftp_connect");
+    choose_config("server.cfg");
+    click("server_selectconfig");
+    ASSERT_TRUE(boxes.empty()) << boxes.front().text;
+    EXPECT_TRUE(connected_state());
+    EXPECT_THAT(configs(), ElementsAre("basic.cfg", "server.cfg"));
+    const auto started = kvtu::test::await_standin_record(record);
+    ASSERT_TRUE(started.has_value());
+    EXPECT_THAT(started->arguments, ElementsAre(::testing::_, "tmp/server.cfg"));
+}
+
+TEST_F(BrowserFtpTest, EditConfigWithoutAnInstallFolderRefusesAndTouchesNoSharedFolder) {
+    // A name of this run alone, so that nothing of anyone else's in /tmp is looked at.
+    const std::string name = "kvtu-test-" + std::to_string(getpid()) + ".cfg";
+    std::ofstream(served / "cfg" / name) << "a configuration\n";
+    store(settings::installdir, "");
+    start();
+    boxes.clear();  // the server list is not found without the folder either
+    click("ftp_connect");
+    ASSERT_TRUE(boxes.empty()) << boxes.front().text;
+    choose_config(name);
+    click("server_selectconfig");
+    EXPECT_THAT(error_texts(), ElementsAre("No install folder is set: installdir is empty."));
+    EXPECT_FALSE(fs::exists(fs::path("/tmp") / name));
+    std::error_code ignored;
+    fs::remove(fs::path("/tmp") / name, ignored);  // what a regression would leave there
+    EXPECT_THAT(commands(), Not(Contains("RETR " + name)));
+    EXPECT_TRUE(main_form->ftp_con.connected());
+    // The list is saved into the sandbox when the window closes.
+    store(settings::installdir, kvtu::test::install_dir().string());
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "ftp_scripted_server.h"
 #include "ftp_server.h"
 #include "platform/core/errors.h"
 #include "test_environment.h"
@@ -24,9 +25,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using kvtu::net::FtpClient;
+using kvtu::net::FtpLimits;
 using kvtu::net::FtpListItem;
 using kvtu::net::FtpProxyType;
 using kvtu::test::FtpServer;
+using kvtu::test::ScriptedFtpServer;
+using namespace std::chrono_literals;
 
 const std::string user = "kvtu";
 const std::string password = "secret";
@@ -102,7 +106,6 @@ class FtpClientTest : public testing::Test {
         client.set_port(server_.port());
         client.set_user_name(user);
         client.set_password(password);
-        client.set_read_timeout(10000);
     }
 
     // The commands of the server's log, without the closing marks.
@@ -117,16 +120,12 @@ class FtpClientTest : public testing::Test {
     FtpServer server_;
 };
 
-TEST_F(FtpClientTest, StartsWithPortTwentyOneActiveModeNoProxyAndABoundedWait) {
+TEST_F(FtpClientTest, StartsWithPortTwentyOneActiveModeAndNoProxy) {
     FtpClient client;
     EXPECT_EQ(client.port(), 21);
     EXPECT_FALSE(client.passive());
     EXPECT_EQ(client.proxy_type(), FtpProxyType::none);
-    EXPECT_EQ(client.read_timeout(), FtpClient::default_read_timeout_ms);
-    EXPECT_GT(client.read_timeout(), 0);
     EXPECT_FALSE(client.connected());
-    client.set_read_timeout(0);
-    EXPECT_GT(client.read_timeout(), 0);
     EXPECT_EQ(error_of([&] { client.change_folder("maps"); }), "Not connected.");
     EXPECT_EQ(error_of([&] { client.list(""); }), "Not connected.");
     EXPECT_EQ(error_of([&] { client.download("server.cfg", (local_ / "x").string()); }),
@@ -187,16 +186,6 @@ TEST_F(FtpClientTest, UnreachableServersRaiseSocketErrors) {
     client.set_port(21);
     const std::string message = error_of([&] { client.connect(); });
     EXPECT_EQ(message.rfind("Host \"kvtu-ftp-server.invalid\" not found.\n", 0), 0u) << message;
-    EXPECT_FALSE(client.connected());
-}
-
-TEST_F(FtpClientTest, ServerThatNeverAnswersEndsInATimedOutWait) {
-    SilentPort silent;
-    FtpClient client;
-    client.set_host("127.0.0.1");
-    client.set_port(silent.port());
-    client.set_read_timeout(200);
-    EXPECT_EQ(error_of([&] { client.connect(); }), socket_error_text(ETIMEDOUT));
     EXPECT_FALSE(client.connected());
 }
 
@@ -402,6 +391,259 @@ TEST_F(FtpClientTest, ProxyWithoutHostConnectsToTheServerButStillNamesTheHost) {
     client.connect();
     EXPECT_TRUE(client.connected());
     EXPECT_EQ(commands().front(), "USER kvtu@127.0.0.1");
+}
+
+// Against the scripted server that misbehaves on purpose. Every limit is long here, and each
+// test shortens only the one it is about, so that the message shows which limit was reached
+// and no other can be reached by a slow machine.
+class FtpLimitTest : public FtpClientTest {
+  protected:
+    void start_scripted(const std::string& scenario,
+                        const std::vector<std::string>& passive_replies = {}) {
+        scripted_.stop();
+        scripted_.start(scenario, passive_replies);
+    }
+
+    static FtpLimits long_limits() {
+        FtpLimits limits;
+        limits.greeting_time = 10s;
+        limits.reply_time = 10s;
+        limits.transfer_idle_time = 10s;
+        limits.transfer_time = 10s;
+        return limits;
+    }
+
+    void aim(FtpClient& client, const FtpLimits& limits, bool passive = true) {
+        client.set_host("127.0.0.1");
+        client.set_port(scripted_.port());
+        client.set_user_name(user);
+        client.set_password(password);
+        client.set_passive(passive);
+        client.set_limits(limits);
+    }
+
+    // Each limit reached closes the connection; the server sees it go.
+    void expect_closed(const FtpClient& client, std::size_t connections) {
+        EXPECT_FALSE(client.connected());
+        EXPECT_TRUE(scripted_.wait_for_closed_connections(connections));
+    }
+
+    std::size_t logged(const std::string& line) const {
+        const std::vector<std::string> lines = scripted_.log();
+        return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), line));
+    }
+
+    ScriptedFtpServer scripted_;
+};
+
+TEST_F(FtpLimitTest, TrickledAndMissingRepliesEndAtTheLimitOfTheWholeReply) {
+    // The trickles take seconds; no other limit than the shortened ones can end them sooner.
+    FtpLimits limits = long_limits();
+    limits.greeting_time = 300ms;
+    limits.reply_time = 300ms;
+    FtpClient client;
+
+    // One byte per step: every single read is quick, the greeting as a whole is not.
+    start_scripted("trickled-greeting");
+    aim(client, limits);
+    EXPECT_EQ(error_of([&] { client.connect(); }),
+              "No greeting from the FTP server within 300 ms.");
+    expect_closed(client, 1);
+
+    // A server that takes the connection and never says a word.
+    SilentPort silent;
+    client.set_port(silent.port());
+    EXPECT_EQ(error_of([&] { client.connect(); }),
+              "No greeting from the FTP server within 300 ms.");
+    EXPECT_FALSE(client.connected());
+
+    start_scripted("trickled-reply");
+    aim(client, limits);
+    EXPECT_EQ(error_of([&] { client.connect(); }),
+              "The FTP server's reply did not end within 300 ms.");
+    expect_closed(client, 1);
+}
+
+TEST_F(FtpLimitTest, EndlessReadyInAMomentRepliesCountIntoTheGreeting) {
+    FtpClient client;
+    FtpLimits time = long_limits();
+    time.greeting_time = 300ms;
+    start_scripted("slow-120");
+    aim(client, time);
+    EXPECT_EQ(error_of([&] { client.connect(); }),
+              "No greeting from the FTP server within 300 ms.");
+    expect_closed(client, 1);
+
+    FtpLimits size = long_limits();
+    size.reply_size = 4096;
+    start_scripted("flood-120");
+    aim(client, size);
+    EXPECT_EQ(error_of([&] { client.connect(); }), "The FTP server's reply is longer than 4 KiB.");
+    expect_closed(client, 1);
+}
+
+TEST_F(FtpLimitTest, EndlessMultiLineRepliesEndAtTheReplyTimeOrSize) {
+    FtpClient client;
+    FtpLimits time = long_limits();
+    time.reply_time = 300ms;
+    FtpLimits size = long_limits();
+    size.reply_size = 4096;
+
+    start_scripted("flood-multiline-greeting");
+    aim(client, size);
+    EXPECT_EQ(error_of([&] { client.connect(); }), "The FTP server's reply is longer than 4 KiB.");
+    expect_closed(client, 1);
+
+    start_scripted("slow-multiline-reply");
+    aim(client, time);
+    client.connect();
+    EXPECT_EQ(error_of([&] { client.change_folder("cfg"); }),
+              "The FTP server's reply did not end within 300 ms.");
+    expect_closed(client, 1);
+
+    start_scripted("flood-multiline-reply");
+    aim(client, size);
+    client.connect();
+    EXPECT_EQ(error_of([&] { client.change_folder("cfg"); }),
+              "The FTP server's reply is longer than 4 KiB.");
+    expect_closed(client, 1);
+}
+
+TEST_F(FtpLimitTest, EndlessDownloadsAndListingsEndAtTheirSizeAndLeaveNoFile) {
+    FtpLimits limits = long_limits();
+    limits.download_size = 100000;
+    limits.listing_size = 100000;
+    const std::string too_large =
+        "The file is larger than 100000 bytes, more than a configuration file can be.";
+    start_scripted("normal");
+    std::size_t closed = 0;
+    for (const bool passive : {true, false}) {
+        SCOPED_TRACE(passive ? "passive" : "active");
+        FtpClient client;
+        aim(client, limits, passive);
+        client.connect();
+        const fs::path exact = local_ / (passive ? "exact-passive" : "exact-active");
+        client.download("bytes-100000", exact.string());
+        EXPECT_EQ(fs::file_size(exact), 100000u);
+
+        const fs::path over = local_ / "over.cfg";
+        EXPECT_EQ(error_of([&] { client.download("bytes-100001", over.string()); }), too_large);
+        EXPECT_FALSE(fs::exists(over));
+        expect_closed(client, ++closed);
+
+        client.connect();
+        const fs::path endless = local_ / "endless.cfg";
+        EXPECT_EQ(error_of([&] { client.download("endless", endless.string()); }), too_large);
+        EXPECT_FALSE(fs::exists(endless));
+        expect_closed(client, ++closed);
+    }
+    FtpClient client;
+    aim(client, limits);
+    client.connect();
+    EXPECT_EQ(error_of([&] { client.list("endless"); }),
+              "The folder listing is larger than 100000 bytes.");
+    expect_closed(client, ++closed);
+}
+
+TEST_F(FtpLimitTest, StalledTrickledOrUnendedDataEndsAtTheTransferLimits) {
+    start_scripted("normal");
+    std::size_t closed = 0;
+    const auto expect_limit = [&](const FtpLimits& limits, bool passive, const char* command,
+                                  const std::string& message) {
+        SCOPED_TRACE(std::string(command) + (passive ? " passive" : " active"));
+        FtpClient client;
+        aim(client, limits, passive);
+        client.connect();
+        const fs::path target = local_ / "fetched.cfg";
+        EXPECT_EQ(error_of([&] {
+                      if (std::string(command).rfind("RETR ", 0) == 0) {
+                          client.download(std::string(command).substr(5), target.string());
+                      } else {
+                          client.list(std::string(command).substr(5));
+                      }
+                  }),
+                  message);
+        EXPECT_FALSE(fs::exists(target));
+        expect_closed(client, ++closed);
+    };
+
+    FtpLimits idle = long_limits();
+    idle.transfer_idle_time = 300ms;
+    const std::string idle_message = "The FTP transfer received nothing for 300 ms.";
+    for (const bool passive : {true, false}) {
+        // Some bytes, then nothing.
+        expect_limit(idle, passive, "LIST stalled", idle_message);
+        expect_limit(idle, passive, "RETR stalled", idle_message);
+        // No byte at all; in active mode the server never even connects.
+        expect_limit(idle, passive, "LIST silent", idle_message);
+    }
+
+    // A byte now and then is never idle long enough, but the whole transfer has its end.
+    FtpLimits whole = long_limits();
+    whole.transfer_time = 500ms;
+    expect_limit(whole, true, "RETR trickled", "The FTP transfer did not end within 500 ms.");
+
+    // All data there, and the reply that ends the transfer never comes.
+    FtpLimits reply = long_limits();
+    reply.reply_time = 300ms;
+    expect_limit(reply, true, "LIST no-final-reply",
+                 "The FTP server's reply did not end within 300 ms.");
+}
+
+TEST_F(FtpLimitTest, PassiveDataGoesToTheServerOfTheControlConnectionNotToTheNamedAddress) {
+    // The reply names 127.0.0.2, where the server listens at the same port to catch a
+    // connection that must not come.
+    start_scripted("normal", {"Entering Passive Mode (127,0,0,2,{p1},{p2})"});
+    FtpClient client;
+    aim(client, long_limits());
+    client.connect();
+    const std::vector<FtpListItem> items = client.list("");
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].file_name, "server.cfg");
+    client.download("server.cfg", (local_ / "server.cfg").string());
+    EXPECT_EQ(read_file(local_ / "server.cfg"), "hostname=\"Scripted\";\n");
+    EXPECT_EQ(logged("data at 127.0.0.1"), 2u);
+    EXPECT_EQ(logged("data at 127.0.0.2"), 0u);
+    for (const std::string& line : scripted_.log()) {
+        EXPECT_EQ(line.rfind("no listener", 0), std::string::npos) << line;
+    }
+}
+
+TEST_F(FtpLimitTest, MalformedPassiveRepliesAreProtocolErrorsAndConnectNowhere) {
+    // Every address here is 127.0.0.1, and the only number before it, 1127, ends in 127: a
+    // parse that starts inside a number, as a faulty one did, still reads 127.0.0.1 and reaches
+    // the server's own listener, where the log shows it.
+    const std::vector<std::string> malformed = {
+        "Entering Passive Mode (1127,0,0,1,{p1},{p2})",   // a number beyond 255
+        "Entering Passive Mode (127,0,0,1,{p1},256)",     // a port number beyond 255
+        "Entering Passive Mode (127,0,0,1,{p1},{p2},7)",  // seven numbers
+        "Entering Passive Mode (127,0,0,1,{p1})",         // five numbers
+        "Entering Passive Mode (127,0,0,1,,{p2})",        // an empty number
+        "Entering Passive Mode (127,0,0,1,-{p1},{p2})",   // a sign
+        "Entering Passive Mode 127,0,0,1,{p1},{p2}x",     // a number run into a letter
+        "Entering Passive Mode",                          // no numbers
+    };
+    std::vector<std::string> replies = malformed;
+    replies.push_back("Entering Passive Mode (127,0,0,1,{p1},{p2})");
+    start_scripted("normal", replies);
+    std::size_t closed = 0;
+    for (const std::string& text : malformed) {
+        SCOPED_TRACE(text);
+        FtpClient client;
+        aim(client, long_limits());
+        client.connect();
+        EXPECT_EQ(error_of([&] { client.list(""); }),
+                  "The FTP server's passive mode reply names no valid port.");
+        expect_closed(client, ++closed);
+    }
+    EXPECT_EQ(logged("data at 127.0.0.1") + logged("data at 127.0.0.2"), 0u);
+
+    // The same server with a sound reply: the listener was there all along.
+    FtpClient client;
+    aim(client, long_limits());
+    client.connect();
+    EXPECT_EQ(client.list("").size(), 1u);
+    EXPECT_EQ(logged("data at 127.0.0.1"), 1u);
 }
 
 }  // namespace
