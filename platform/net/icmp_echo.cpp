@@ -1,6 +1,7 @@
 #include "platform/net/icmp_echo.h"
 
 #include <linux/errqueue.h>
+#include <linux/icmp.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -38,50 +39,64 @@ std::uint16_t next_identifier() {
     return identifier;
 }
 
-// Owns the descriptor, so that every way out of an echo closes it.
-class EchoSocket {
-  public:
-    EchoSocket() {
-        // A datagram ping socket needs no privilege where the system allows it for our group;
-        // elsewhere a raw socket does the same, given the right to open one.
-        handle_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
-        if (handle_ < 0) {
-            if (errno != EACCES && errno != EPERM && errno != EPROTONOSUPPORT &&
-                errno != ESOCKTNOSUPPORT) {
-                throw_socket_error(errno);
-            }
-            handle_ = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-            if (handle_ < 0) throw_socket_error(errno);
-            raw_ = true;
+// What the echo's functions need to know of its socket.
+struct EchoSocket {
+    int handle = -1;
+    bool raw = false;
+};
+
+void set_option(int handle, int level, int name, const void* value, socklen_t size) {
+    if (setsockopt(handle, level, name, value, size) != 0) {
+        const int error = errno;
+        close(handle);
+        throw_socket_error(error);
+    }
+}
+
+EchoSocket open_echo_socket() {
+    // A datagram ping socket needs no privilege where the system allows it for our group;
+    // elsewhere a raw socket does the same, given the right to open one.
+    EchoSocket echo;
+    echo.handle = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
+    if (echo.handle < 0) {
+        if (errno != EACCES && errno != EPERM && errno != EPROTONOSUPPORT &&
+            errno != ESOCKTNOSUPPORT) {
+            throw_socket_error(errno);
         }
-        set_option(IPPROTO_IP, IP_TTL, time_to_live);
+        echo.handle = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+        if (echo.handle < 0) throw_socket_error(errno);
+        echo.raw = true;
+    }
+    const int ttl = time_to_live;
+    set_option(echo.handle, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl);
+    if (echo.raw) {
+        // A raw socket sees every ICMP message of the system; only the kinds that can answer
+        // an echo are let through, so that the others do not fill its queue between echoes.
+        icmp_filter kinds{};
+        kinds.data = ~((1u << icmp::echo_reply_type) | (1u << icmp::unreachable_type) |
+                       (1u << icmp::time_exceeded_type));
+        set_option(echo.handle, SOL_RAW, ICMP_FILTER, &kinds, sizeof kinds);
+    } else {
         // Error answers to a datagram ping socket come through its error queue, with the
         // request they quote.
-        if (!raw_) set_option(IPPROTO_IP, IP_RECVERR, 1);
+        const int on = 1;
+        set_option(echo.handle, IPPROTO_IP, IP_RECVERR, &on, sizeof on);
     }
-    ~EchoSocket() { close(); }
-    EchoSocket(const EchoSocket&) = delete;
-    EchoSocket& operator=(const EchoSocket&) = delete;
+    return echo;
+}
 
-    void close() {
-        if (handle_ >= 0) ::close(handle_);
-        handle_ = -1;
-    }
-    int handle() const { return handle_; }
-    bool raw() const { return raw_; }
-
-  private:
-    void set_option(int level, int name, int value) {
-        if (setsockopt(handle_, level, name, &value, sizeof value) != 0) {
-            const int error = errno;
-            close();
-            throw_socket_error(error);
+// Drops what arrived since the last echo (a late answer to it, or other programs' messages that
+// a raw socket sees), so that the next answer finds room on the socket and is read first.
+void drop_waiting(const EchoSocket& echo) {
+    if (!echo.raw) {
+        msghdr message{};
+        while (recvmsg(echo.handle, &message, MSG_ERRQUEUE | MSG_DONTWAIT) >= 0 || errno == EINTR) {
+            message = {};
         }
     }
-
-    int handle_ = -1;
-    bool raw_ = false;
-};
+    while (recv(echo.handle, nullptr, 0, MSG_TRUNC | MSG_DONTWAIT) >= 0 || errno == EINTR) {
+    }
+}
 
 EchoStatus status_of(icmp::Answer answer) {
     switch (answer) {
@@ -101,13 +116,13 @@ EchoStatus status_of(icmp::Answer answer) {
 std::string send_request(const EchoSocket& echo, const sockaddr_in& destination,
                          std::string request) {
     const ssize_t sent =
-        sendto(echo.handle(), request.data(), request.size(), 0,
+        sendto(echo.handle, request.data(), request.size(), 0,
                reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
     if (sent < 0) throw_socket_error(errno);
-    if (!echo.raw()) {
+    if (!echo.raw) {
         sockaddr_in local{};
         socklen_t size = sizeof local;
-        if (getsockname(echo.handle(), reinterpret_cast<sockaddr*>(&local), &size) != 0) {
+        if (getsockname(echo.handle, reinterpret_cast<sockaddr*>(&local), &size) != 0) {
             throw_socket_error(errno);
         }
         icmp::set_identifier(request, ntohs(local.sin_port));
@@ -152,14 +167,14 @@ icmp::Answer read_error_queue(int handle, std::string_view request) {
 
 icmp::Answer read_answer(const EchoSocket& echo, std::string_view request) {
     std::array<char, receive_buffer_size> buffer;
-    const ssize_t length = recv(echo.handle(), buffer.data(), buffer.size(), MSG_DONTWAIT);
+    const ssize_t length = recv(echo.handle, buffer.data(), buffer.size(), MSG_DONTWAIT);
     if (length < 0) {
         if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
             return icmp::Answer::not_ours;
         throw_socket_error(errno);
     }
     std::string_view received(buffer.data(), static_cast<std::size_t>(length));
-    if (echo.raw()) received = icmp::icmp_of_datagram(received);
+    if (echo.raw) received = icmp::icmp_of_datagram(received);
     return icmp::classify(received, request);
 }
 
@@ -169,7 +184,7 @@ EchoStatus wait_for_answer(const EchoSocket& echo, std::string_view request,
     for (;;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - clock::now());
         if (left.count() <= 0) return EchoStatus::timed_out;
-        pollfd waiting{echo.handle(), POLLIN, 0};
+        pollfd waiting{echo.handle, POLLIN, 0};
         const int ready = poll(&waiting, 1, static_cast<int>(left.count()));
         if (ready == 0) return EchoStatus::timed_out;
         if (ready < 0) {
@@ -177,8 +192,8 @@ EchoStatus wait_for_answer(const EchoSocket& echo, std::string_view request,
             throw_socket_error(errno);
         }
         icmp::Answer answer = icmp::Answer::not_ours;
-        if ((waiting.revents & POLLERR) != 0 && !echo.raw()) {
-            answer = read_error_queue(echo.handle(), request);
+        if ((waiting.revents & POLLERR) != 0 && !echo.raw) {
+            answer = read_error_queue(echo.handle, request);
         } else if ((waiting.revents & (POLLIN | POLLERR)) != 0) {
             answer = read_answer(echo, request);
         }
@@ -187,6 +202,10 @@ EchoStatus wait_for_answer(const EchoSocket& echo, std::string_view request,
 }
 
 }  // namespace
+
+IcmpEcho::~IcmpEcho() {
+    if (socket_ >= 0) close(socket_);
+}
 
 void IcmpEcho::set_host(const std::string& host) {
     host_ = host;
@@ -198,6 +217,13 @@ void IcmpEcho::set_receive_timeout(int milliseconds) {
     receive_timeout_ = milliseconds;
 }
 
+void IcmpEcho::open_socket() {
+    if (socket_ >= 0) return;
+    const EchoSocket opened = open_echo_socket();
+    socket_ = opened.handle;
+    raw_ = opened.raw;
+}
+
 void IcmpEcho::ping() {
     sockaddr_in destination{};
     destination.sin_family = AF_INET;
@@ -205,7 +231,9 @@ void IcmpEcho::ping() {
     if (identifier_ == 0) identifier_ = next_identifier();
     ++sequence_;
 
-    EchoSocket echo;
+    open_socket();
+    const EchoSocket echo{socket_, raw_};
+    drop_waiting(echo);
     const auto started = clock::now();
     const std::string request =
         send_request(echo, destination, icmp::echo_request(identifier_, sequence_, payload));
@@ -216,7 +244,6 @@ void IcmpEcho::ping() {
     const auto waited =
         std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - started);
     reply.ms_time = static_cast<std::uint32_t>(waited.count());
-    echo.close();
     if (on_reply) on_reply(reply);
 }
 
