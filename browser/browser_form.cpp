@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
+#include <unordered_map>
 
 #include "browser/pictures.h"
 #include "browser/server_list.h"
@@ -347,15 +348,20 @@ void Tmain_form::Button1Click() {
     }
     set_memo_text(load_server_list(path));
     unread_list_path_.clear();
+    // Every row of an entry shows its result; a line that no row has shows it nowhere. Each
+    // caption is read once, so the refresh grows with the list, not with its square. Nothing
+    // adds or removes rows while the refresh runs.
+    std::unordered_multimap<std::string, QTreeWidgetItem*> rows_of_entry;
     QTreeWidget& list = *ui_->serverlist;
+    for (int i = 0; i < list.topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = list.topLevelItem(i);
+        rows_of_entry.emplace(ui::to_bytes(row->text(column_entry)), row);
+    }
     for (const std::string& line : memo_lines()) {
         const auto info = query_entry(line);
         if (!info) continue;
-        // Every row of that entry shows the result; a line that no row has shows it nowhere.
-        for (int i = 0; i < list.topLevelItemCount(); ++i) {
-            QTreeWidgetItem& row = *list.topLevelItem(i);
-            if (ui::to_bytes(row.text(column_entry)) == line) show_summary(row, *info);
-        }
+        const auto [first, last] = rows_of_entry.equal_range(line);
+        for (auto row = first; row != last; ++row) show_summary(*row->second, *info);
     }
 }
 
