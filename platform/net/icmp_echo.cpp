@@ -3,8 +3,8 @@
 #include <linux/errqueue.h>
 #include <linux/icmp.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -43,6 +43,7 @@ std::uint16_t next_identifier() {
 struct EchoSocket {
     int handle = -1;
     bool raw = false;
+    int wait_ms = 0;  // the socket's own receive time-out; 0 is none
 };
 
 void set_option(int handle, int level, int name, const void* value, socklen_t size) {
@@ -131,8 +132,9 @@ std::string send_request(const EchoSocket& echo, const sockaddr_in& destination,
 }
 
 // One entry of a datagram ping socket's error queue: the request it quotes and where the error
-// came from. An error the local system raised is a socket error like any other.
-icmp::Answer read_error_queue(int handle, std::string_view request) {
+// came from. An error the local system raised is a socket error like any other; so is
+// `reported`, the error a receive reported, when the queue holds nothing that explains it.
+icmp::Answer read_error_queue(int handle, std::string_view request, int reported) {
     std::array<char, receive_buffer_size> quoted;
     std::array<char, 512> control;
     iovec part{quoted.data(), quoted.size()};
@@ -143,8 +145,8 @@ icmp::Answer read_error_queue(int handle, std::string_view request) {
     message.msg_controllen = control.size();
     const ssize_t length = recvmsg(handle, &message, MSG_ERRQUEUE | MSG_DONTWAIT);
     if (length < 0) {
-        if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
-            return icmp::Answer::not_ours;
+        if (errno == EINTR) return icmp::Answer::not_ours;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) throw_socket_error(reported);
         throw_socket_error(errno);
     }
     for (cmsghdr* entry = CMSG_FIRSTHDR(&message); entry != nullptr;
@@ -165,37 +167,39 @@ icmp::Answer read_error_queue(int handle, std::string_view request) {
     return icmp::Answer::not_ours;
 }
 
-icmp::Answer read_answer(const EchoSocket& echo, std::string_view request) {
-    std::array<char, receive_buffer_size> buffer;
-    const ssize_t length = recv(echo.handle, buffer.data(), buffer.size(), MSG_DONTWAIT);
-    if (length < 0) {
-        if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
-            return icmp::Answer::not_ours;
+// Makes the socket's own receive time-out `milliseconds` (more than 0), when it is not already.
+void set_socket_wait(EchoSocket& echo, int milliseconds) {
+    if (milliseconds == echo.wait_ms) return;
+    timeval limit{};
+    limit.tv_sec = milliseconds / 1000;
+    limit.tv_usec = static_cast<suseconds_t>(milliseconds % 1000) * 1000;
+    if (setsockopt(echo.handle, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) != 0) {
         throw_socket_error(errno);
     }
-    std::string_view received(buffer.data(), static_cast<std::size_t>(length));
-    if (echo.raw) received = icmp::icmp_of_datagram(received);
-    return icmp::classify(received, request);
+    echo.wait_ms = milliseconds;
 }
 
-// Waits until the deadline for the answer to `request`.
-EchoStatus wait_for_answer(const EchoSocket& echo, std::string_view request,
-                           clock::time_point deadline) {
+// Waits until the deadline for the answer to `request`, in receives that block up to the time
+// left. An error answer to a datagram ping socket ends its receive with the error, and waits in
+// the error queue with the request it quotes.
+EchoStatus wait_for_answer(EchoSocket& echo, std::string_view request, clock::time_point deadline) {
+    std::array<char, receive_buffer_size> buffer;
     for (;;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - clock::now());
         if (left.count() <= 0) return EchoStatus::timed_out;
-        pollfd waiting{echo.handle, POLLIN, 0};
-        const int ready = poll(&waiting, 1, static_cast<int>(left.count()));
-        if (ready == 0) return EchoStatus::timed_out;
-        if (ready < 0) {
-            if (errno == EINTR) continue;
-            throw_socket_error(errno);
-        }
+        set_socket_wait(echo, static_cast<int>(left.count()));
+        const ssize_t length = recv(echo.handle, buffer.data(), buffer.size(), 0);
         icmp::Answer answer = icmp::Answer::not_ours;
-        if ((waiting.revents & POLLERR) != 0 && !echo.raw) {
-            answer = read_error_queue(echo.handle, request);
-        } else if ((waiting.revents & (POLLIN | POLLERR)) != 0) {
-            answer = read_answer(echo, request);
+        if (length >= 0) {
+            std::string_view received(buffer.data(), static_cast<std::size_t>(length));
+            if (echo.raw) received = icmp::icmp_of_datagram(received);
+            answer = icmp::classify(received, request);
+        } else if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) {
+            // Interrupted, or the socket's time-out ended: the loop looks at the time left.
+        } else if (!echo.raw) {
+            answer = read_error_queue(echo.handle, request, errno);
+        } else {
+            throw_socket_error(errno);
         }
         if (answer != icmp::Answer::not_ours) return status_of(answer);
     }
@@ -222,6 +226,7 @@ void IcmpEcho::open_socket() {
     const EchoSocket opened = open_echo_socket();
     socket_ = opened.handle;
     raw_ = opened.raw;
+    socket_wait_ = 0;
 }
 
 void IcmpEcho::ping() {
@@ -232,7 +237,10 @@ void IcmpEcho::ping() {
     ++sequence_;
 
     open_socket();
-    const EchoSocket echo{socket_, raw_};
+    EchoSocket echo{socket_, raw_, socket_wait_};
+    // Unknown until the wait has ended normally, so that an error part way through cannot
+    // leave a time-out here that the socket does not have.
+    socket_wait_ = -1;
     drop_waiting(echo);
     const auto started = clock::now();
     const std::string request =
@@ -241,6 +249,7 @@ void IcmpEcho::ping() {
     const auto deadline = started + std::chrono::milliseconds(std::max(receive_timeout_, 0));
     EchoReply reply;
     reply.status = wait_for_answer(echo, request, deadline);
+    socket_wait_ = echo.wait_ms;
     const auto waited =
         std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - started);
     reply.ms_time = static_cast<std::uint32_t>(waited.count());

@@ -54,7 +54,8 @@ class IcmpEcho {
     std::uint16_t identifier_ = 0;  // chosen at the first echo, distinct per echo object
     std::uint16_t sequence_ = 0;
     int socket_ = -1;
-    bool raw_ = false;  // a raw socket, which sees every ICMP message of the system
+    bool raw_ = false;     // a raw socket, which sees every ICMP message of the system
+    int socket_wait_ = 0;  // the socket's own receive time-out in ms; 0 none, -1 unknown
 };
 
 }  // namespace kvtu::net

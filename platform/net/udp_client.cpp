@@ -119,7 +119,12 @@ std::string UdpClient::receive_text() {
                                         reinterpret_cast<sockaddr*>(&sender), &sender_size);
         if (length < 0) {
             if (errno == EINTR) continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK) return {};
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                // The socket's time-out counts in the system's clock ticks and may end a little
+                // before the wait's own end: the loop looks at the time left.
+                if (wait_ms == 0) return {};
+                continue;
+            }
             throw_socket_error(errno);
         }
         if (!destination_ || sender.sin_family != AF_INET ||
