@@ -256,8 +256,10 @@ void Tmain_form::set_row_image(QTreeWidgetItem& row, int index) {
 
 void Tmain_form::show_summary(QTreeWidgetItem& row, const TStringDynArray& info) {
     // Versions compare byte by byte, so "1.910" is newer than "1.91" and "10.0" newer than "1.96".
-    set_row_image(row, info[query::slot_version] > version_threshold ? image_newer_version
-                                                                     : image_older_version);
+    const int image =
+        info[query::slot_version] > version_threshold ? image_newer_version : image_older_version;
+    // Setting an icon repaints the row even when it is the same; a refresh mostly finds it is.
+    if (row.data(column_entry, image_index_role).toInt() != image) set_row_image(row, image);
     row.setText(column_host_name, ui::to_qstring(info[query::slot_host_name]));
     row.setText(column_players, ui::to_qstring(info[query::slot_players]));
     row.setText(column_mission, ui::to_qstring(info[query::slot_mission]));
