@@ -4,6 +4,7 @@
 // for the whole sample. Every line of the list is "127.0.0.1:<port>" of its own server, and every
 // echo goes to 127.0.0.1, which the system answers itself.
 #include <arpa/inet.h>
+#include <linux/icmp.h>
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -71,6 +72,11 @@ class BareRoundTrips {
             raw_ = true;
         }
         if (udp_ < 0 || icmp_ < 0) throw std::runtime_error("no UDP or ICMP socket");
+        if (raw_) {
+            // Echo replies only: not the copy of each request that loopback hands a raw socket.
+            icmp_filter replies{~(1u << kvtu::net::icmp::echo_reply_type)};
+            setsockopt(icmp_, SOL_RAW, ICMP_FILTER, &replies, sizeof replies);
+        }
     }
     ~BareRoundTrips() {
         close(udp_);
