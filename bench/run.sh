@@ -61,7 +61,11 @@ for _ in $(seq 100); do
   [[ -s $work/display ]] && break
   sleep 0.1
 done
-read -r display <"$work/display" || { echo "$0: Xvfb did not start" >&2; exit 1; }
+display=$(tr -dc 0-9 <"$work/display")
+if [[ -z $display ]]; then
+  echo "$0: Xvfb did not start" >&2
+  exit 1
+fi
 export DISPLAY=:$display
 
 "$bench/kvtu_window_start_bench" 21 --goal "<= 1.2x" \
