@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <unordered_map>
 
 #include "browser/pictures.h"
 #include "browser/server_list.h"
@@ -285,8 +286,10 @@ void Tmain_form::set_row_image(QTreeWidgetItem& row, int index) {
 
 void Tmain_form::show_summary(QTreeWidgetItem& row, const TStringDynArray& info) {
     // Versions compare byte by byte, so "1.910" is newer than "1.91" and "10.0" newer than "1.96".
-    set_row_image(row, info[query::slot_version] > version_threshold ? image_newer_version
-                                                                     : image_older_version);
+    const int image =
+        info[query::slot_version] > version_threshold ? image_newer_version : image_older_version;
+    // Setting an icon repaints the row even when it is the same; a refresh mostly finds it is.
+    if (row.data(column_entry, image_index_role).toInt() != image) set_row_image(row, image);
     row.setText(column_host_name, ui::to_qstring(info[query::slot_host_name]));
     row.setText(column_players, ui::to_qstring(info[query::slot_players]));
     row.setText(column_mission, ui::to_qstring(info[query::slot_mission]));
@@ -376,15 +379,20 @@ void Tmain_form::Button1Click() {
     }
     set_memo_text(load_server_list(path));
     unread_list_path_.clear();
+    // Every row of an entry shows its result; a line that no row has shows it nowhere. Each
+    // caption is read once, so the refresh grows with the list, not with its square. Nothing
+    // adds or removes rows while the refresh runs.
+    std::unordered_multimap<std::string, QTreeWidgetItem*> rows_of_entry;
     QTreeWidget& list = *ui_->serverlist;
+    for (int i = 0; i < list.topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = list.topLevelItem(i);
+        rows_of_entry.emplace(row_entry(*row), row);
+    }
     for (const std::string& line : memo_lines()) {
         const auto info = query_entry(line);
         if (!info) continue;
-        // Every row of that entry shows the result; a line that no row has shows it nowhere.
-        for (int i = 0; i < list.topLevelItemCount(); ++i) {
-            QTreeWidgetItem& row = *list.topLevelItem(i);
-            if (row_entry(row) == line) show_summary(row, *info);
-        }
+        const auto [first, last] = rows_of_entry.equal_range(line);
+        for (auto row = first; row != last; ++row) show_summary(*row->second, *info);
     }
 }
 

@@ -1,9 +1,10 @@
 #include "platform/net/icmp_echo.h"
 
 #include <linux/errqueue.h>
+#include <linux/icmp.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -38,50 +39,65 @@ std::uint16_t next_identifier() {
     return identifier;
 }
 
-// Owns the descriptor, so that every way out of an echo closes it.
-class EchoSocket {
-  public:
-    EchoSocket() {
-        // A datagram ping socket needs no privilege where the system allows it for our group;
-        // elsewhere a raw socket does the same, given the right to open one.
-        handle_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
-        if (handle_ < 0) {
-            if (errno != EACCES && errno != EPERM && errno != EPROTONOSUPPORT &&
-                errno != ESOCKTNOSUPPORT) {
-                throw_socket_error(errno);
-            }
-            handle_ = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-            if (handle_ < 0) throw_socket_error(errno);
-            raw_ = true;
+// What the echo's functions need to know of its socket.
+struct EchoSocket {
+    int handle = -1;
+    bool raw = false;
+    int wait_ms = 0;  // the socket's own receive time-out; 0 is none
+};
+
+void set_option(int handle, int level, int name, const void* value, socklen_t size) {
+    if (setsockopt(handle, level, name, value, size) != 0) {
+        const int error = errno;
+        close(handle);
+        throw_socket_error(error);
+    }
+}
+
+EchoSocket open_echo_socket() {
+    // A datagram ping socket needs no privilege where the system allows it for our group;
+    // elsewhere a raw socket does the same, given the right to open one.
+    EchoSocket echo;
+    echo.handle = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
+    if (echo.handle < 0) {
+        if (errno != EACCES && errno != EPERM && errno != EPROTONOSUPPORT &&
+            errno != ESOCKTNOSUPPORT) {
+            throw_socket_error(errno);
         }
-        set_option(IPPROTO_IP, IP_TTL, time_to_live);
+        echo.handle = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+        if (echo.handle < 0) throw_socket_error(errno);
+        echo.raw = true;
+    }
+    const int ttl = time_to_live;
+    set_option(echo.handle, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl);
+    if (echo.raw) {
+        // A raw socket sees every ICMP message of the system; only the kinds that can answer
+        // an echo are let through, so that the others do not fill its queue between echoes.
+        icmp_filter kinds{};
+        kinds.data = ~((1u << icmp::echo_reply_type) | (1u << icmp::unreachable_type) |
+                       (1u << icmp::time_exceeded_type));
+        set_option(echo.handle, SOL_RAW, ICMP_FILTER, &kinds, sizeof kinds);
+    } else {
         // Error answers to a datagram ping socket come through its error queue, with the
         // request they quote.
-        if (!raw_) set_option(IPPROTO_IP, IP_RECVERR, 1);
+        const int on = 1;
+        set_option(echo.handle, IPPROTO_IP, IP_RECVERR, &on, sizeof on);
     }
-    ~EchoSocket() { close(); }
-    EchoSocket(const EchoSocket&) = delete;
-    EchoSocket& operator=(const EchoSocket&) = delete;
+    return echo;
+}
 
-    void close() {
-        if (handle_ >= 0) ::close(handle_);
-        handle_ = -1;
-    }
-    int handle() const { return handle_; }
-    bool raw() const { return raw_; }
-
-  private:
-    void set_option(int level, int name, int value) {
-        if (setsockopt(handle_, level, name, &value, sizeof value) != 0) {
-            const int error = errno;
-            close();
-            throw_socket_error(error);
+// Drops what arrived since the last echo (a late answer to it, or other programs' messages that
+// a raw socket sees), so that the next answer finds room on the socket and is read first.
+void drop_waiting(const EchoSocket& echo) {
+    if (!echo.raw) {
+        msghdr message{};
+        while (recvmsg(echo.handle, &message, MSG_ERRQUEUE | MSG_DONTWAIT) >= 0 || errno == EINTR) {
+            message = {};
         }
     }
-
-    int handle_ = -1;
-    bool raw_ = false;
-};
+    while (recv(echo.handle, nullptr, 0, MSG_TRUNC | MSG_DONTWAIT) >= 0 || errno == EINTR) {
+    }
+}
 
 EchoStatus status_of(icmp::Answer answer) {
     switch (answer) {
@@ -101,13 +117,13 @@ EchoStatus status_of(icmp::Answer answer) {
 std::string send_request(const EchoSocket& echo, const sockaddr_in& destination,
                          std::string request) {
     const ssize_t sent =
-        sendto(echo.handle(), request.data(), request.size(), 0,
+        sendto(echo.handle, request.data(), request.size(), 0,
                reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
     if (sent < 0) throw_socket_error(errno);
-    if (!echo.raw()) {
+    if (!echo.raw) {
         sockaddr_in local{};
         socklen_t size = sizeof local;
-        if (getsockname(echo.handle(), reinterpret_cast<sockaddr*>(&local), &size) != 0) {
+        if (getsockname(echo.handle, reinterpret_cast<sockaddr*>(&local), &size) != 0) {
             throw_socket_error(errno);
         }
         icmp::set_identifier(request, ntohs(local.sin_port));
@@ -116,8 +132,9 @@ std::string send_request(const EchoSocket& echo, const sockaddr_in& destination,
 }
 
 // One entry of a datagram ping socket's error queue: the request it quotes and where the error
-// came from. An error the local system raised is a socket error like any other.
-icmp::Answer read_error_queue(int handle, std::string_view request) {
+// came from. An error the local system raised is a socket error like any other; so is
+// `reported`, the error a receive reported, when the queue holds nothing that explains it.
+icmp::Answer read_error_queue(int handle, std::string_view request, int reported) {
     std::array<char, receive_buffer_size> quoted;
     std::array<char, 512> control;
     iovec part{quoted.data(), quoted.size()};
@@ -128,8 +145,8 @@ icmp::Answer read_error_queue(int handle, std::string_view request) {
     message.msg_controllen = control.size();
     const ssize_t length = recvmsg(handle, &message, MSG_ERRQUEUE | MSG_DONTWAIT);
     if (length < 0) {
-        if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
-            return icmp::Answer::not_ours;
+        if (errno == EINTR) return icmp::Answer::not_ours;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) throw_socket_error(reported);
         throw_socket_error(errno);
     }
     for (cmsghdr* entry = CMSG_FIRSTHDR(&message); entry != nullptr;
@@ -150,43 +167,49 @@ icmp::Answer read_error_queue(int handle, std::string_view request) {
     return icmp::Answer::not_ours;
 }
 
-icmp::Answer read_answer(const EchoSocket& echo, std::string_view request) {
-    std::array<char, receive_buffer_size> buffer;
-    const ssize_t length = recv(echo.handle(), buffer.data(), buffer.size(), MSG_DONTWAIT);
-    if (length < 0) {
-        if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
-            return icmp::Answer::not_ours;
+// Makes the socket's own receive time-out `milliseconds` (more than 0), when it is not already.
+void set_socket_wait(EchoSocket& echo, int milliseconds) {
+    if (milliseconds == echo.wait_ms) return;
+    timeval limit{};
+    limit.tv_sec = milliseconds / 1000;
+    limit.tv_usec = static_cast<suseconds_t>(milliseconds % 1000) * 1000;
+    if (setsockopt(echo.handle, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) != 0) {
         throw_socket_error(errno);
     }
-    std::string_view received(buffer.data(), static_cast<std::size_t>(length));
-    if (echo.raw()) received = icmp::icmp_of_datagram(received);
-    return icmp::classify(received, request);
+    echo.wait_ms = milliseconds;
 }
 
-// Waits until the deadline for the answer to `request`.
-EchoStatus wait_for_answer(const EchoSocket& echo, std::string_view request,
-                           clock::time_point deadline) {
+// Waits until the deadline for the answer to `request`, in receives that block up to the time
+// left. An error answer to a datagram ping socket ends its receive with the error, and waits in
+// the error queue with the request it quotes.
+EchoStatus wait_for_answer(EchoSocket& echo, std::string_view request, clock::time_point deadline) {
+    std::array<char, receive_buffer_size> buffer;
     for (;;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - clock::now());
         if (left.count() <= 0) return EchoStatus::timed_out;
-        pollfd waiting{echo.handle(), POLLIN, 0};
-        const int ready = poll(&waiting, 1, static_cast<int>(left.count()));
-        if (ready == 0) return EchoStatus::timed_out;
-        if (ready < 0) {
-            if (errno == EINTR) continue;
-            throw_socket_error(errno);
-        }
+        set_socket_wait(echo, static_cast<int>(left.count()));
+        const ssize_t length = recv(echo.handle, buffer.data(), buffer.size(), 0);
         icmp::Answer answer = icmp::Answer::not_ours;
-        if ((waiting.revents & POLLERR) != 0 && !echo.raw()) {
-            answer = read_error_queue(echo.handle(), request);
-        } else if ((waiting.revents & (POLLIN | POLLERR)) != 0) {
-            answer = read_answer(echo, request);
+        if (length >= 0) {
+            std::string_view received(buffer.data(), static_cast<std::size_t>(length));
+            if (echo.raw) received = icmp::icmp_of_datagram(received);
+            answer = icmp::classify(received, request);
+        } else if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) {
+            // Interrupted, or the socket's time-out ended: the loop looks at the time left.
+        } else if (!echo.raw) {
+            answer = read_error_queue(echo.handle, request, errno);
+        } else {
+            throw_socket_error(errno);
         }
         if (answer != icmp::Answer::not_ours) return status_of(answer);
     }
 }
 
 }  // namespace
+
+IcmpEcho::~IcmpEcho() {
+    if (socket_ >= 0) close(socket_);
+}
 
 void IcmpEcho::set_host(const std::string& host) {
     host_ = host;
@@ -198,6 +221,14 @@ void IcmpEcho::set_receive_timeout(int milliseconds) {
     receive_timeout_ = milliseconds;
 }
 
+void IcmpEcho::open_socket() {
+    if (socket_ >= 0) return;
+    const EchoSocket opened = open_echo_socket();
+    socket_ = opened.handle;
+    raw_ = opened.raw;
+    socket_wait_ = 0;
+}
+
 void IcmpEcho::ping() {
     sockaddr_in destination{};
     destination.sin_family = AF_INET;
@@ -205,7 +236,12 @@ void IcmpEcho::ping() {
     if (identifier_ == 0) identifier_ = next_identifier();
     ++sequence_;
 
-    EchoSocket echo;
+    open_socket();
+    EchoSocket echo{socket_, raw_, socket_wait_};
+    // Unknown until the wait has ended normally, so that an error part way through cannot
+    // leave a time-out here that the socket does not have.
+    socket_wait_ = -1;
+    drop_waiting(echo);
     const auto started = clock::now();
     const std::string request =
         send_request(echo, destination, icmp::echo_request(identifier_, sequence_, payload));
@@ -213,10 +249,10 @@ void IcmpEcho::ping() {
     const auto deadline = started + std::chrono::milliseconds(std::max(receive_timeout_, 0));
     EchoReply reply;
     reply.status = wait_for_answer(echo, request, deadline);
+    socket_wait_ = echo.wait_ms;
     const auto waited =
         std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - started);
     reply.ms_time = static_cast<std::uint32_t>(waited.count());
-    echo.close();
     if (on_reply) on_reply(reply);
 }
 

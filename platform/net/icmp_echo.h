@@ -1,8 +1,11 @@
 #pragma once
-// One ICMP echo to a host, for the ping displays. Each echo opens its own socket and closes it
-// before the reply handler runs; the handler runs once per echo, before ping() returns, whatever
-// ended the wait: an echo reply, a destination-unreachable or time-exceeded answer to this
-// request, or the end of the time-out.
+// One ICMP echo to a host, for the ping displays. The handler runs once per echo, before ping()
+// returns, whatever ended the wait: an echo reply, a destination-unreachable or time-exceeded
+// answer to this request, or the end of the time-out.
+//
+// The socket is opened at the first echo and kept for every later one until the object is
+// released: an unprivileged datagram ping socket where the system allows it for our group, a
+// raw socket otherwise. So the kind the system refused is asked for once, not at every echo.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -21,6 +24,11 @@ class IcmpEcho {
     // The component's own default wait; the browser sets 2000 ms.
     static constexpr int default_receive_timeout_ms = 5000;
 
+    IcmpEcho() = default;
+    ~IcmpEcho();  // closes the socket
+    IcmpEcho(const IcmpEcho&) = delete;
+    IcmpEcho& operator=(const IcmpEcho&) = delete;
+
     void set_host(const std::string& host);
     void set_port(int port);  // kept, as the component carries one; ICMP has no ports
     void set_receive_timeout(int milliseconds);
@@ -37,11 +45,17 @@ class IcmpEcho {
     void ping();
 
   private:
+    // Opens the socket when there is none.
+    void open_socket();
+
     std::string host_;
     int port_ = 0;
     int receive_timeout_ = default_receive_timeout_ms;
     std::uint16_t identifier_ = 0;  // chosen at the first echo, distinct per echo object
     std::uint16_t sequence_ = 0;
+    int socket_ = -1;
+    bool raw_ = false;     // a raw socket, which sees every ICMP message of the system
+    int socket_wait_ = 0;  // the socket's own receive time-out in ms; 0 none, -1 unknown
 };
 
 }  // namespace kvtu::net

@@ -2,10 +2,11 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -36,15 +37,12 @@ int UdpClient::port() const {
 
 void UdpClient::activate() {
     if (socket_ >= 0) return;
+    // A new socket has broadcasting off and no local port until its first send.
     const int handle = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (handle < 0) throw_socket_error(errno);
-    const int off = 0;
-    if (setsockopt(handle, SOL_SOCKET, SO_BROADCAST, &off, sizeof off) != 0) {
-        const int error = errno;
-        close(handle);
-        throw_socket_error(error);
-    }
     socket_ = handle;
+    socket_wait_ = -1;
+    destination_.reset();
 }
 
 bool UdpClient::active() const {
@@ -59,10 +57,40 @@ void UdpClient::send_text(const std::string& text) {
     destination.sin_family = AF_INET;
     destination.sin_port = htons(static_cast<std::uint16_t>(port_));
     destination.sin_addr = resolve_host(host_);
+    // Before the first send the socket has no port, so nothing can be waiting.
+    if (destination_) drop_waiting_datagrams();
     const ssize_t sent =
         sendto(socket_, text.data(), text.size(), 0,
                reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
     if (sent < 0) throw_socket_error(errno);
+    destination_ = destination;
+}
+
+void UdpClient::drop_waiting_datagrams() {
+    // A zero-length buffer with MSG_TRUNC takes a datagram of any size off the queue.
+    for (;;) {
+        const ssize_t length = recv(socket_, nullptr, 0, MSG_TRUNC | MSG_DONTWAIT);
+        if (length >= 0) continue;
+        if (errno == EINTR) continue;
+        // EAGAIN: the queue is empty. Any other error is one the system reports on the
+        // socket; the exchange meets it again at its own receive.
+        return;
+    }
+}
+
+void UdpClient::set_socket_wait(int milliseconds) {
+    const int wanted = std::max(milliseconds, -1);
+    if (wanted == socket_wait_) return;
+    // Zero means no limit to the socket; a wait of 0 ms is asked for with MSG_DONTWAIT instead.
+    timeval limit{};
+    if (wanted > 0) {
+        limit.tv_sec = wanted / 1000;
+        limit.tv_usec = static_cast<suseconds_t>(wanted % 1000) * 1000;
+    }
+    if (setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) != 0) {
+        throw_socket_error(errno);
+    }
+    socket_wait_ = wanted;
 }
 
 std::string UdpClient::receive_text() {
@@ -75,23 +103,36 @@ std::string UdpClient::receive_text() {
         if (receive_timeout_ >= 0) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - clock::now());
             wait_ms = left.count() > 0 ? static_cast<int>(left.count()) : 0;
-        }
-        pollfd waiting{socket_, POLLIN, 0};
-        const int ready = poll(&waiting, 1, wait_ms);
-        if (ready == 0) return {};
-        if (ready < 0) {
-            if (errno == EINTR) continue;
-            throw_socket_error(errno);
+            // A wait that has run out still takes a datagram that is already there.
+            if (wait_ms > 0) set_socket_wait(wait_ms);
+        } else {
+            set_socket_wait(-1);
         }
 
         // MSG_TRUNC makes the kernel report the datagram's real length, so a longer one is
         // noticed instead of being handed on cut to the buffer's size; it is consumed either
-        // way. MSG_DONTWAIT keeps a wake-up without a datagram from blocking past the time-out.
+        // way.
+        sockaddr_in sender{};
+        socklen_t sender_size = sizeof sender;
         const ssize_t length = recvfrom(socket_, buffer.data(), buffer.size(),
-                                        MSG_TRUNC | MSG_DONTWAIT, nullptr, nullptr);
+                                        MSG_TRUNC | (wait_ms == 0 ? MSG_DONTWAIT : 0),
+                                        reinterpret_cast<sockaddr*>(&sender), &sender_size);
         if (length < 0) {
-            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+            if (errno == EINTR) continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                // The socket's time-out counts in the system's clock ticks and may end a little
+                // before the wait's own end: the loop looks at the time left.
+                if (wait_ms == 0) return {};
+                continue;
+            }
             throw_socket_error(errno);
+        }
+        if (!destination_ || sender.sin_family != AF_INET ||
+            sender.sin_addr.s_addr != destination_->sin_addr.s_addr ||
+            sender.sin_port != destination_->sin_port) {
+            // Not the queried host's: dropped, and the wait goes on while it lasts.
+            if (wait_ms == 0) return {};
+            continue;
         }
         if (static_cast<std::size_t>(length) > buffer.size()) throw_socket_error(EMSGSIZE);
         return std::string(buffer.data(), static_cast<std::size_t>(length));

@@ -2,8 +2,15 @@
 // A UDP client for the status exchange: one IPv4 datagram socket, opened at activation and kept
 // for every later exchange until the client is released. Its owner holds it (a form member, or
 // an object adopted by a component of the query library's caller).
+//
+// A reply is taken only from the host and port the last datagram went to, and only once that
+// datagram is sent: datagrams that were waiting before it (a late answer to an earlier exchange)
+// are dropped at the send, so that one server's late answer never passes for another's.
+#include <netinet/in.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kvtu::net {
@@ -29,10 +36,11 @@ class UdpClient {
     bool active() const;
 
     // Resolves the host (dotted address as is, "localhost" in any case as 127.0.0.1, other names
-    // through the resolver, first IPv4 address) and sends the bytes as one datagram. A failed
-    // look-up or send raises SocketError.
+    // through the resolver, first IPv4 address), drops the datagrams waiting on the socket and
+    // sends the bytes as one datagram. A failed look-up or send raises SocketError.
     void send_text(const std::string& text);
-    // Waits for one datagram up to the receive time-out; an expired wait gives the empty text.
+    // Waits up to the receive time-out for one datagram from where the last send went; an
+    // expired wait gives the empty text, and datagrams from elsewhere are dropped meanwhile.
     // A datagram longer than buffer_size, or any error the system reports, raises SocketError.
     std::string receive_text();
 
@@ -44,10 +52,19 @@ class UdpClient {
     int local_port() const;
 
   private:
+    void drop_waiting_datagrams();
+    // Makes the socket's own receive time-out `milliseconds` (negative: none); set only when it
+    // changes, so that a kept socket pays for it once.
+    void set_socket_wait(int milliseconds);
+
     std::string host_;
     int port_ = 0;
     int socket_ = -1;
     int receive_timeout_ = default_receive_timeout_ms;
+    int socket_wait_ = -1;  // the receive time-out the socket has now
+    // Where the last datagram went, the only sender a reply is taken from; unset before the
+    // first send, when the socket has no local port and nothing can arrive.
+    std::optional<sockaddr_in> destination_;
 };
 
 }  // namespace kvtu::net

@@ -1,6 +1,7 @@
 // Queries of the browser's rows against fake game servers on loopback, with the real echo.
 #include <QPushButton>
 #include <QRegularExpression>
+#include <thread>
 
 #include "browser_fixture.h"
 #include "fake_game_server.h"
@@ -264,6 +265,30 @@ TEST_F(BrowserTest, RefreshAllReloadsTheFileAndQueriesEveryLineInFileOrder) {
 
     EXPECT_TRUE(main_form->close());
     EXPECT_EQ(read_list(), file);
+}
+
+TEST_F(BrowserTest, RefreshAllShowsALateAnswerInNoOtherRow) {
+    KVTU_SKIP_WITHOUT_ECHOES();
+    // The first server of the file answers only after its query gave up, while the second
+    // server's query waits for that server's own answer.
+    FakeGameServer late;
+    late.script({{}});
+    FakeGameServer second;
+    second.script({{}});
+    write_list(entry_of(late.port()) + "\r\n" + entry_of(second.port()) + "\r\n");
+    start(silence_wait_ms);
+    std::thread answers([&] {
+        if (!second.wait_for_requests(1)) return;
+        late.send_to_last_sender(StatusReply().set(8, "Late").text());
+        second.send_to_last_sender(StatusReply().set(8, "Second").text());
+    });
+    click_refresh_all();
+    answers.join();
+    ASSERT_TRUE(boxes.empty()) << boxes.front().text;
+    EXPECT_EQ(image_of(row(entry_of(late.port()))), 0);
+    EXPECT_THAT(columns_of(row(entry_of(late.port()))), ElementsAre("", "", "", "", ""));
+    EXPECT_EQ(row(entry_of(second.port())).text(1), "Second");
+    EXPECT_EQ(label("server_hostname"), "Second");
 }
 
 TEST_F(BrowserTest, RefreshAllStopsAtABadLineAndKeepsEarlierResults) {

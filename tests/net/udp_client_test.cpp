@@ -1,10 +1,15 @@
 #include "platform/net/udp_client.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "fake_game_server.h"
 #include "platform/core/errors.h"
@@ -109,7 +114,7 @@ TEST(UdpClient, ClosedPortShowsAsAnExpiredWait) {
     EXPECT_EQ(client.receive_text(), "");
 }
 
-TEST(UdpClient, WaitWithoutLimitTakesADatagramAlreadyWaiting) {
+TEST(UdpClient, WaitWithoutLimitOrWithNoneTakesADatagramAlreadyWaiting) {
     FakeGameServer server;
     server.answer_always("queued");
     UdpClient client;
@@ -118,6 +123,92 @@ TEST(UdpClient, WaitWithoutLimitTakesADatagramAlreadyWaiting) {
     ASSERT_TRUE(server.wait_for_requests(1));
     client.set_receive_timeout(-1);
     EXPECT_EQ(client.receive_text(), "queued");
+
+    client.send_text("b");
+    ASSERT_TRUE(server.wait_for_requests(2));
+    client.set_receive_timeout(0);
+    EXPECT_EQ(client.receive_text(), "queued");
+    // Nothing more is there, and a wait of none does not wait for it.
+    EXPECT_EQ(client.receive_text(), "");
+}
+
+// A datagram to the client's port from the given local address and port (0: any port).
+void send_from(const std::string& address, int port, const UdpClient& client,
+               const std::string& text) {
+    const int handle = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(handle, 0);
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    from.sin_port = htons(static_cast<std::uint16_t>(port));
+    ASSERT_EQ(inet_pton(AF_INET, address.c_str(), &from.sin_addr), 1);
+    ASSERT_EQ(bind(handle, reinterpret_cast<sockaddr*>(&from), sizeof from), 0)
+        << address << ":" << port << ": " << std::strerror(errno);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<std::uint16_t>(client.local_port()));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(
+        sendto(handle, text.data(), text.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
+        static_cast<ssize_t>(text.size()));
+    close(handle);
+}
+
+TEST(UdpClient, ReplyIsTakenOnlyFromTheQueriedAddressAndPort) {
+    FakeGameServer server;
+    UdpClient client;
+    aim(client, server);
+    const auto elsewhere = [&](const std::string& tag) {
+        // The server's port on another loopback address, another port on the server's
+        // address, and a datagram too long for the buffer: none of them is the reply.
+        send_from("127.0.0.2", server.port(), client, tag + " from another address");
+        send_from("127.0.0.1", 0, client, tag + " from another port");
+        send_from("127.0.0.1", 0, client, std::string(UdpClient::buffer_size + 1, 'x'));
+    };
+
+    // Already waiting when the receive begins.
+    client.send_text("first");
+    ASSERT_TRUE(server.wait_for_requests(1));
+    elsewhere("first");
+    server.send_to_last_sender("first reply");
+    EXPECT_EQ(client.receive_text(), "first reply");
+
+    // Arriving while the receive waits: the wait goes on until the reply comes.
+    client.send_text("second");
+    ASSERT_TRUE(server.wait_for_requests(2));
+    std::thread replies([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        elsewhere("second");
+        server.send_to_last_sender("second reply");
+    });
+    EXPECT_EQ(client.receive_text(), "second reply");
+    replies.join();
+
+    // With no reply at all, the wait lasts its whole time-out.
+    client.set_receive_timeout(silence_wait_ms);
+    client.send_text("third");
+    ASSERT_TRUE(server.wait_for_requests(3));
+    std::thread strays([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(silence_wait_ms / 4));
+        elsewhere("third");
+    });
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(client.receive_text(), "");
+    EXPECT_GE(std::chrono::steady_clock::now() - started,
+              std::chrono::milliseconds(silence_wait_ms));
+    strays.join();
+}
+
+TEST(UdpClient, DatagramsWaitingBeforeASendAreDroppedWhateverTheirSize) {
+    FakeGameServer server;
+    server.script(
+        {{"late", std::string(UdpClient::buffer_size + 1, 'x'), "repeated"}, {"current"}});
+    UdpClient client;
+    aim(client, server);
+    client.send_text("one");
+    ASSERT_TRUE(server.wait_for_requests(1));
+    // All three answers to the first request wait on the socket; the next send drops them.
+    client.send_text("two");
+    EXPECT_EQ(client.receive_text(), "current");
 }
 
 TEST(UdpClient, BroadcastIsSwitchedOff) {
