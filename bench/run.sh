@@ -36,7 +36,7 @@ echo "== Refresh All"
 "$bench/kvtu_refresh_all_bench"
 echo
 echo "== filling the FTP lists with 100,000 names"
-QT_QPA_PLATFORM=offscreen "$bench/kvtu_list_fill_bench"
+"$bench/kvtu_list_fill_bench"
 echo
 
 echo "== program starts (exec to window mapped, on Xvfb)"
