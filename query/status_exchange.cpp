@@ -97,6 +97,14 @@ void decode_parts(const Parts& parts, SummaryWriter& writer) {
     if (auto text = world_name(part_at(parts, position_world))) writer.world_name(*text);
 }
 
+// Steps 1 to 3 of the exchange.
+void send_request(net::UdpClient& client, const std::string& host, int port) {
+    client.set_host(host);
+    client.set_port(port);
+    client.activate();
+    client.send_text(std::string(status_request));
+}
+
 }  // namespace
 
 bool reply_valid(std::string_view reply) {
@@ -169,16 +177,13 @@ void SlotWriter::world_name(std::string_view text) {
 }
 
 std::string request_status(net::UdpClient& client, const std::string& host, int port) {
-    net::UdpClient::Buffer buffer;
-    return std::string(request_status(client, host, port, buffer));
+    send_request(client, host, port);
+    return client.receive_text();
 }
 
 std::string_view request_status(net::UdpClient& client, const std::string& host, int port,
                                 net::UdpClient::Buffer& buffer) {
-    client.set_host(host);
-    client.set_port(port);
-    client.activate();
-    client.send_text(std::string(status_request));
+    send_request(client, host, port);
     return client.receive(buffer);
 }
 
