@@ -4,10 +4,13 @@
 //   limit      one or four bytes, little-endian
 //   byte       separator length n, then n separator bytes
 //   rest       the text, which is also decoded as a status reply
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "platform/core/errors.h"
 #include "query/explode.h"
@@ -56,6 +59,14 @@ void check_explode(const std::string& separator, const std::string& text, bool s
     kvtu::explode_cstr(separator_absent ? nullptr : separator.c_str(),
                        text_absent ? nullptr : text.c_str(), limit, terminated);
 
+    // The form that keeps views of the first pieces splits alike and counts every piece.
+    std::array<std::string_view, 3> first;
+    const std::size_t count = kvtu::explode_first(
+        separator_absent ? std::string_view() : std::string_view(separator),
+        text_absent ? std::string_view() : std::string_view(text), limit, first);
+    require(count == counted.size());
+    for (std::size_t i = 0; i < std::min(count, first.size()); ++i) require(first[i] == counted[i]);
+
     if (limit < 0 || text_absent) {
         require(counted.empty() && terminated.empty());
         return;
@@ -73,17 +84,32 @@ void check_explode(const std::string& separator, const std::string& text, bool s
     require(rebuilt == text || rebuilt + separator == text);
 }
 
+// Decodes into a fresh record; false when a position was missing.
+template <class Parts>
+bool decode_into(const Parts& parts, kvtu::TStringDynArray& info) {
+    kvtu::query::SlotWriter writer(info);
+    try {
+        kvtu::query::decode_reply(parts, writer);
+        return true;
+    } catch (const kvtu::RangeError&) {
+        return false;
+    }
+}
+
 void check_decode(const std::string& reply) {
     const bool valid = kvtu::query::reply_valid(reply);
     require(!valid || reply.size() >= 8);
+    const kvtu::TStringDynArray parts = kvtu::query::reply_parts(reply);
     kvtu::TStringDynArray info(kvtu::query::server_info_slots);
-    kvtu::query::SlotWriter writer(info);
-    try {
-        kvtu::query::decode_reply(kvtu::query::reply_parts(reply), writer);
+    if (decode_into(parts, info)) {
         require(!info[kvtu::query::slot_players].empty());
-    } catch (const kvtu::RangeError&) {
-        require(kvtu::query::reply_parts(reply).size() < 39);
+    } else {
+        require(parts.size() < 39);
     }
+    // The views of the parts, which the query library decodes, give the same record.
+    kvtu::TStringDynArray from_views(kvtu::query::server_info_slots);
+    require(decode_into(kvtu::query::reply_part_views(reply), from_views) == (parts.size() >= 39));
+    require(from_views == info);
 }
 
 }  // namespace

@@ -23,16 +23,16 @@ std::string ping_text(std::uint32_t round_trip_ms) {
     return "=" + std::to_string(round_trip_ms) + "ms";
 }
 
-void LabelWriter::mission(const std::string& text) {
+void LabelWriter::mission(std::string_view text) {
     set_caption(labels_.server_mission, text);
 }
-void LabelWriter::players(const std::string& text) {
+void LabelWriter::players(std::string_view text) {
     set_caption(labels_.server_player, text);
 }
-void LabelWriter::version(const std::string& text) {
+void LabelWriter::version(std::string_view text) {
     set_caption(labels_.server_version, text);
 }
-void LabelWriter::host_name(const std::string& text) {
+void LabelWriter::host_name(std::string_view text) {
     set_caption(labels_.server_hostname, text);
 }
 void LabelWriter::server_type(std::string_view text) {

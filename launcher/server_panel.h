@@ -33,10 +33,10 @@ struct ServerValueLabels {
 class LabelWriter : public query::SummaryWriter {
   public:
     explicit LabelWriter(const ServerValueLabels& labels) : labels_(labels) {}
-    void mission(const std::string& text) override;
-    void players(const std::string& text) override;
-    void version(const std::string& text) override;
-    void host_name(const std::string& text) override;
+    void mission(std::string_view text) override;
+    void players(std::string_view text) override;
+    void version(std::string_view text) override;
+    void host_name(std::string_view text) override;
     void server_type(std::string_view text) override;
     void state_text(std::string_view text) override;
     void world_name(std::string_view text) override;

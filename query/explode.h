@@ -1,7 +1,10 @@
 #pragma once
 // explode: splits a text at every occurrence of a separator. One algorithm, two forms.
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/core/string_array.h"
 
@@ -13,6 +16,11 @@ void explode(const std::string& separator, const std::string& text, std::int32_t
              TStringDynArray& result);
 TStringDynArray explode(const std::string& separator, const std::string& text,
                         std::int32_t limit = 0);
+// The counted form's split for a reader of the first pieces only: views of them (into `text`,
+// which must outlive them) go into `first`, as far as it reaches, and the number of pieces of
+// the whole split is returned. Nothing is allocated.
+std::size_t explode_first(std::string_view separator, std::string_view text, std::int32_t limit,
+                          std::span<std::string_view> first);
 
 // NUL-terminated form, exported by the query library: either argument may be null.
 void explode_cstr(const char* separator, const char* text, std::int32_t limit,

@@ -1,5 +1,6 @@
 #include "query/status_exchange.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -23,6 +24,10 @@ constexpr std::size_t position_first_players = 16;
 constexpr std::size_t position_second_players = 18;
 constexpr std::size_t position_server_type = 36;
 constexpr std::size_t position_state = 38;
+static_assert(std::max({position_version, position_host_name, position_world, position_mission,
+                        position_first_players, position_second_players, position_server_type,
+                        position_state}) < ReplyPartViews::kept,
+              "the views keep every position the decode reads");
 
 using Entry = std::pair<std::string_view, std::string_view>;
 
@@ -68,22 +73,65 @@ void write_slot(TStringDynArray& info, Slot slot, std::string_view text) {
     info[slot].assign(text);
 }
 
+// The decode, for the parts as texts or as views.
+template <class Parts>
+void decode_parts(const Parts& parts, SummaryWriter& writer) {
+    if (part_at(parts, position_world).empty()) {
+        writer.mission(no_mission_selected);
+    } else {
+        writer.mission(part_at(parts, position_mission));
+    }
+
+    const std::string_view first_players = part_at(parts, position_first_players);
+    const std::string_view second_players = part_at(parts, position_second_players);
+    std::string players;
+    players.reserve(first_players.size() + 1 + second_players.size());
+    players.append(first_players).append(1, '/').append(second_players);
+    writer.players(players);
+
+    writer.version(part_at(parts, position_version));
+    writer.host_name(part_at(parts, position_host_name));
+
+    if (auto text = server_type(part_at(parts, position_server_type))) writer.server_type(*text);
+    if (auto text = state_text(part_at(parts, position_state))) writer.state_text(*text);
+    if (auto text = world_name(part_at(parts, position_world))) writer.world_name(*text);
+}
+
+// Steps 1 to 3 of the exchange.
+void send_request(net::UdpClient& client, const std::string& host, int port) {
+    client.set_host(host);
+    client.set_port(port);
+    client.activate();
+    client.send_text(std::string(status_request));
+}
+
 }  // namespace
 
-bool reply_valid(const std::string& reply) {
+bool reply_valid(std::string_view reply) {
     if (reply.size() < minimum_reply_length) return false;
     // The length counts every byte; the search sees the reply only up to its first NUL byte.
-    const std::string_view whole(reply);
-    return whole.substr(0, whole.find('\0')).find(reply_marker) != std::string_view::npos;
+    return reply.substr(0, reply.find('\0')).find(reply_marker) != std::string_view::npos;
 }
 
 TStringDynArray reply_parts(const std::string& reply) {
     return explode("\\", reply, 0);
 }
 
+ReplyPartViews reply_part_views(std::string_view reply) {
+    ReplyPartViews parts;
+    parts.count = explode_first("\\", reply, 0, parts.first);
+    return parts;
+}
+
 const std::string& part_at(const TStringDynArray& parts, std::size_t position) {
     if (position >= parts.size()) throw_range_error();
     return parts[position];
+}
+
+std::string_view part_at(const ReplyPartViews& parts, std::size_t position) {
+    if (position >= parts.count) throw_range_error();
+    // Every position the decode reads is kept; at() guards against one that is not.
+    return parts.first.at(position);
 }
 
 std::optional<std::string_view> server_type(std::string_view flag) {
@@ -99,34 +147,23 @@ std::optional<std::string_view> world_name(std::string_view code) {
 }
 
 void decode_reply(const TStringDynArray& parts, SummaryWriter& writer) {
-    if (part_at(parts, position_world).empty()) {
-        writer.mission(std::string(no_mission_selected));
-    } else {
-        writer.mission(part_at(parts, position_mission));
-    }
-
-    const std::string& first_players = part_at(parts, position_first_players);
-    const std::string& second_players = part_at(parts, position_second_players);
-    writer.players(first_players + "/" + second_players);
-
-    writer.version(part_at(parts, position_version));
-    writer.host_name(part_at(parts, position_host_name));
-
-    if (auto text = server_type(part_at(parts, position_server_type))) writer.server_type(*text);
-    if (auto text = state_text(part_at(parts, position_state))) writer.state_text(*text);
-    if (auto text = world_name(part_at(parts, position_world))) writer.world_name(*text);
+    decode_parts(parts, writer);
 }
 
-void SlotWriter::mission(const std::string& text) {
+void decode_reply(const ReplyPartViews& parts, SummaryWriter& writer) {
+    decode_parts(parts, writer);
+}
+
+void SlotWriter::mission(std::string_view text) {
     write_slot(info_, slot_mission, text);
 }
-void SlotWriter::players(const std::string& text) {
+void SlotWriter::players(std::string_view text) {
     write_slot(info_, slot_players, text);
 }
-void SlotWriter::version(const std::string& text) {
+void SlotWriter::version(std::string_view text) {
     write_slot(info_, slot_version, text);
 }
-void SlotWriter::host_name(const std::string& text) {
+void SlotWriter::host_name(std::string_view text) {
     write_slot(info_, slot_host_name, text);
 }
 void SlotWriter::server_type(std::string_view text) {
@@ -140,11 +177,14 @@ void SlotWriter::world_name(std::string_view text) {
 }
 
 std::string request_status(net::UdpClient& client, const std::string& host, int port) {
-    client.set_host(host);
-    client.set_port(port);
-    client.activate();
-    client.send_text(std::string(status_request));
+    send_request(client, host, port);
     return client.receive_text();
+}
+
+std::string_view request_status(net::UdpClient& client, const std::string& host, int port,
+                                net::UdpClient::Buffer& buffer) {
+    send_request(client, host, port);
+    return client.receive(buffer);
 }
 
 }  // namespace kvtu::query

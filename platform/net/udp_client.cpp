@@ -94,20 +94,26 @@ void UdpClient::set_socket_wait(int milliseconds) {
 }
 
 std::string UdpClient::receive_text() {
+    Buffer buffer;
+    return std::string(receive(buffer));
+}
+
+std::string_view UdpClient::receive(Buffer& buffer) {
     activate();
     using clock = std::chrono::steady_clock;
-    const auto deadline = clock::now() + std::chrono::milliseconds(receive_timeout_);
-    std::array<char, buffer_size> buffer;
-    for (;;) {
-        int wait_ms = -1;
-        if (receive_timeout_ >= 0) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - clock::now());
-            wait_ms = left.count() > 0 ? static_cast<int>(left.count()) : 0;
-            // A wait that has run out still takes a datagram that is already there.
-            if (wait_ms > 0) set_socket_wait(wait_ms);
-        } else {
-            set_socket_wait(-1);
-        }
+    const bool limited = receive_timeout_ >= 0;
+    const auto deadline =
+        limited ? clock::now() + std::chrono::milliseconds(receive_timeout_) : clock::time_point{};
+    const auto time_left = [&] {
+        if (!limited) return -1;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - clock::now());
+        return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+    };
+    // The first wait is the whole time-out, so that a reply in time costs one look at the clock;
+    // a wait that goes on takes what is left of it.
+    for (int wait_ms = limited ? receive_timeout_ : -1;; wait_ms = time_left()) {
+        // A wait that has run out still takes a datagram that is already there.
+        if (wait_ms != 0) set_socket_wait(wait_ms);
 
         // MSG_TRUNC makes the kernel report the datagram's real length, so a longer one is
         // noticed instead of being handed on cut to the buffer's size; it is consumed either
@@ -135,7 +141,7 @@ std::string UdpClient::receive_text() {
             continue;
         }
         if (static_cast<std::size_t>(length) > buffer.size()) throw_socket_error(EMSGSIZE);
-        return std::string(buffer.data(), static_cast<std::size_t>(length));
+        return {buffer.data(), static_cast<std::size_t>(length)};
     }
 }
 

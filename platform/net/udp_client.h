@@ -8,10 +8,12 @@
 // are dropped at the send, so that one server's late answer never passes for another's.
 #include <netinet/in.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kvtu::net {
 
@@ -20,6 +22,7 @@ class UdpClient {
     // The bounded wait for a reply, the same for every form of the exchange.
     static constexpr int default_receive_timeout_ms = 2000;
     static constexpr std::size_t buffer_size = 8192;
+    using Buffer = std::array<char, buffer_size>;
 
     UdpClient();
     ~UdpClient();  // closes the socket
@@ -43,6 +46,8 @@ class UdpClient {
     // expired wait gives the empty text, and datagrams from elsewhere are dropped meanwhile.
     // A datagram longer than buffer_size, or any error the system reports, raises SocketError.
     std::string receive_text();
+    // The same receive into the caller's buffer: the datagram's bytes as a view of it.
+    std::string_view receive(Buffer& buffer);
 
     // Milliseconds; a negative value waits without limit.
     void set_receive_timeout(int milliseconds);

@@ -19,10 +19,10 @@ using query::Slot;
 class SharedSlotWriter : public query::SummaryWriter {
   public:
     explicit SharedSlotWriter(kvtu_string_array slots) : slots_(slots) {}
-    void mission(const std::string& text) override { write(query::slot_mission, text); }
-    void players(const std::string& text) override { write(query::slot_players, text); }
-    void version(const std::string& text) override { write(query::slot_version, text); }
-    void host_name(const std::string& text) override { write(query::slot_host_name, text); }
+    void mission(std::string_view text) override { write(query::slot_mission, text); }
+    void players(std::string_view text) override { write(query::slot_players, text); }
+    void version(std::string_view text) override { write(query::slot_version, text); }
+    void host_name(std::string_view text) override { write(query::slot_host_name, text); }
     void server_type(std::string_view text) override { write(query::slot_server_type, text); }
     void state_text(std::string_view text) override { write(query::slot_state_text, text); }
     void world_name(std::string_view text) override { write(query::slot_world_name, text); }
@@ -53,11 +53,14 @@ void query_server_info(kvtu_component* owner, const char* address_part1, kvtu_st
         owner->adopt(owner, client.release(), &release_client);
     }
 
-    std::string reply = query::request_status(exchange_client, server_host, server_port);
+    net::UdpClient::Buffer buffer;
+    const std::string_view reply =
+        query::request_status(exchange_client, server_host, server_port, buffer);
     if (!query::reply_valid(reply)) {
         return;
     }
-    TStringDynArray parts = query::reply_parts(reply);
+    // Only the decoded texts are copied, straight onto the shared heap.
+    const query::ReplyPartViews parts = query::reply_part_views(reply);
     SharedSlotWriter writer(*result);
     query::decode_reply(parts, writer);
 }

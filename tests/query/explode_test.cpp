@@ -5,11 +5,16 @@
 #include <algorithm>
 #include <climits>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "status_reply.h"
 
 namespace {
 
 using kvtu::TStringDynArray;
 using Pieces = TStringDynArray;
+using kvtu::test::StatusReply;
 
 // The NUL-terminated form; nullptr is an absent argument.
 Pieces split_cstr(const char* separator, const char* text, std::int32_t limit = 0) {
@@ -60,7 +65,7 @@ TEST(Explode, NegativeLimitGivesNothing) {
 }
 
 TEST(Explode, ResultNeverKeepsSpareElementsFromGrowth) {
-    // The capacity grows by 5 from 0: 7 and 10 pieces cross and land on a growth step.
+    // Counts that cross and land on a step of the designed growth (5 elements at a time).
     EXPECT_EQ(kvtu::explode(":", "1:2:3:4:5:6:7").size(), 7u);
     EXPECT_EQ(kvtu::explode(":", "1:2:3:4:5:6:7:8:9:10").size(), 10u);
     EXPECT_EQ(kvtu::explode(":", "1:2:3:4:5").size(), 5u);
@@ -126,6 +131,41 @@ TEST(Explode, EmptiesAResultThatHeldAnEarlierArray) {
     result = {"old"};
     kvtu::explode(":", "a:b", -1, result);
     EXPECT_TRUE(result.empty());
+}
+
+TEST(Explode, FirstPiecesFormKeepsAPrefixOfTheSameSplitAndCountsItAll) {
+    struct Case {
+        std::string separator, text;
+        std::int32_t limit;
+    };
+    const std::vector<Case> cases = {
+        {":", "a:b:c", 0},
+        {":", ":a", 0},
+        {":", "a::b", 0},
+        {":", "a:b:", 0},
+        {":", ":", 0},
+        {":", "", 0},
+        {":", "a:b:c", 2},
+        {":", "a:b:c", 1},
+        {":", "a:b:c", 5},
+        {":", "a:b:c", -1},
+        {"::", "a::::b", 0},
+        {"", "a:b", 0},
+        {":", std::string("a:b\0c:d", 7), 0},
+        {"\\", StatusReply().text(), 0},
+    };
+    for (const Case& c : cases) {
+        const Pieces whole = kvtu::explode(c.separator, c.text, c.limit);
+        for (std::size_t room : {std::size_t{0}, std::size_t{1}, whole.size(), whole.size() + 2}) {
+            std::vector<std::string_view> first(room, "untouched");
+            EXPECT_EQ(kvtu::explode_first(c.separator, c.text, c.limit, first), whole.size())
+                << "text '" << c.text << "' limit " << c.limit << " room " << room;
+            for (std::size_t i = 0; i < room; ++i) {
+                EXPECT_EQ(first[i], i < whole.size() ? std::string_view(whole[i]) : "untouched")
+                    << "text '" << c.text << "' limit " << c.limit << " piece " << i;
+            }
+        }
+    }
 }
 
 TEST(Explode, BytesAreTakenAsTheyAre) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@ namespace {
 
 using kvtu::TStringDynArray;
 using kvtu::query::decode_reply;
+using kvtu::query::reply_part_views;
 using kvtu::query::reply_parts;
 using kvtu::query::reply_valid;
 using kvtu::test::StatusReply;
@@ -20,10 +22,16 @@ using kvtu::test::StatusReply;
 class RecordingWriter : public kvtu::query::SummaryWriter {
   public:
     std::vector<std::string> calls;
-    void mission(const std::string& text) override { calls.push_back("mission=" + text); }
-    void players(const std::string& text) override { calls.push_back("players=" + text); }
-    void version(const std::string& text) override { calls.push_back("version=" + text); }
-    void host_name(const std::string& text) override { calls.push_back("host=" + text); }
+    void mission(std::string_view text) override {
+        calls.push_back("mission=" + std::string(text));
+    }
+    void players(std::string_view text) override {
+        calls.push_back("players=" + std::string(text));
+    }
+    void version(std::string_view text) override {
+        calls.push_back("version=" + std::string(text));
+    }
+    void host_name(std::string_view text) override { calls.push_back("host=" + std::string(text)); }
     void server_type(std::string_view text) override {
         calls.push_back("type=" + std::string(text));
     }
@@ -35,9 +43,13 @@ class RecordingWriter : public kvtu::query::SummaryWriter {
     }
 };
 
+// The texts that both forms of the parts hand on; they must agree.
 std::vector<std::string> decoded(const StatusReply& reply) {
     RecordingWriter writer;
     decode_reply(reply_parts(reply.text()), writer);
+    RecordingWriter view_writer;
+    decode_reply(reply_part_views(reply.text()), view_writer);
+    EXPECT_EQ(view_writer.calls, writer.calls) << "decoded from views";
     return writer.calls;
 }
 
@@ -71,11 +83,36 @@ TEST(ReplyParts, SplitsAtBackslashUpToTheFirstNul) {
     EXPECT_EQ(reply_parts(StatusReply().text()).size(), 39u);
 }
 
+TEST(ReplyParts, ViewsKeepTheDecodedPositionsAndCountEveryPart) {
+    const std::vector<std::string> replies = {
+        StatusReply().text(),
+        StatusReply().keep(38).text(),
+        StatusReply().keep(13).text(),
+        StatusReply().set(38, "").text(),        // a trailing separator
+        StatusReply().set(60, "beyond").text(),  // more parts than the decode reads
+        StatusReply().set(39, "").set(40, "").text(),
+        std::string("\\gamename\\kvtu\0\\x\\y", 19),  // the split ends at the NUL byte
+        "gamename",
+        "",
+    };
+    for (const std::string& reply : replies) {
+        const TStringDynArray parts = reply_parts(reply);
+        const kvtu::query::ReplyPartViews views = reply_part_views(reply);
+        EXPECT_EQ(views.count, parts.size()) << reply;
+        const std::size_t kept = std::min(parts.size(), views.first.size());
+        for (std::size_t i = 0; i < kept; ++i) {
+            EXPECT_EQ(kvtu::query::part_at(views, i), parts[i]) << reply << " position " << i;
+        }
+        EXPECT_THROW(kvtu::query::part_at(views, parts.size()), kvtu::RangeError) << reply;
+    }
+    EXPECT_EQ(reply_part_views(StatusReply().set(60, "beyond").text()).count, 61u);
+}
+
 TEST(PartAt, ChecksThePositionAgainstTheLength) {
     const TStringDynArray parts{"a", "b"};
     EXPECT_EQ(kvtu::query::part_at(parts, 1), "b");
     EXPECT_THROW(kvtu::query::part_at(parts, 2), kvtu::RangeError);
-    EXPECT_THROW(kvtu::query::part_at({}, 0), kvtu::RangeError);
+    EXPECT_THROW(kvtu::query::part_at(TStringDynArray{}, 0), kvtu::RangeError);
 }
 
 TEST(Tables, ServerTypeMatchesOnlyTheExactFlags) {
@@ -149,16 +186,26 @@ struct SlotResult {
     bool range_error = false;
 };
 
-SlotResult decode_into_slots(const std::string& reply, TStringDynArray info) {
+template <class Parts>
+SlotResult decode_parts_into_slots(const Parts& parts, TStringDynArray info) {
     SlotResult result{std::move(info)};
     kvtu::query::SlotWriter writer(result.info);
     try {
-        decode_reply(reply_parts(reply), writer);
+        decode_reply(parts, writer);
     } catch (const kvtu::RangeError& error) {
         EXPECT_STREQ(error.what(), "Range check error");
         result.range_error = true;
     }
     return result;
+}
+
+// Decodes from the texts and from the views of the reply's parts, which must agree.
+SlotResult decode_into_slots(const std::string& reply, const TStringDynArray& info) {
+    const SlotResult from_texts = decode_parts_into_slots(reply_parts(reply), info);
+    const SlotResult from_views = decode_parts_into_slots(reply_part_views(reply), info);
+    EXPECT_EQ(from_views.info, from_texts.info) << "decoded from views";
+    EXPECT_EQ(from_views.range_error, from_texts.range_error) << "decoded from views";
+    return from_texts;
 }
 
 TEST(Decode, ThirtyEightPartsWriteSlotsUpToTheServerTypeThenFail) {
