@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "platform/core/errors.h"
 #include "platform/net/ftp_listing.h"
 #include "platform/net/ftp_reply.h"
@@ -23,9 +24,7 @@ namespace {
 // limit the input can choose.
 constexpr std::size_t stream_size = 16 * 1024;
 
-void require(bool condition) {
-    if (!condition) __builtin_trap();
-}
+using kvtu::fuzz::require;
 
 void check_reply_reader(std::string_view text, bool count_each_reply, std::size_t size_limit,
                         std::size_t piece_size) {

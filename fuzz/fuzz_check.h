@@ -1,5 +1,5 @@
 #pragma once
-// What the file readers' fuzz targets share: a check that stops the run where it fails, and the
+// What the fuzz targets share: a check that stops the run where it fails, and the
 // input taken apart into counted pieces.
 #include <cstddef>
 #include <cstdint>

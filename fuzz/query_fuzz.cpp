@@ -12,33 +12,15 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "platform/core/errors.h"
 #include "query/explode.h"
 #include "query/status_exchange.h"
 
 namespace {
 
-void require(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-struct Input {
-    const std::uint8_t* data;
-    std::size_t size;
-
-    std::uint8_t byte() {
-        if (size == 0) return 0;
-        --size;
-        return *data++;
-    }
-    std::string bytes(std::size_t count) {
-        if (count > size) count = size;
-        std::string taken(reinterpret_cast<const char*>(data), count);
-        data += count;
-        size -= count;
-        return taken;
-    }
-};
+using kvtu::fuzz::Input;
+using kvtu::fuzz::require;
 
 std::string joined(const kvtu::TStringDynArray& pieces, const std::string& separator) {
     std::string text;
