@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QMetaObject>
 #include <QWidget>
 
 #include "platform/core/errors.h"
@@ -95,10 +94,10 @@ void Application::process_messages() {
 
 void Application::terminate() {
     terminated_ = true;
-    // Queued, so that a loop not yet running ends at its first pass. exit() rather than quit():
-    // the windows stay as they are until the program destroys them.
-    QMetaObject::invokeMethod(
-        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    // Only a running loop is told: an exit outside the loop would end the next modal loop
+    // instead (a message box), and run() does not start a loop after a termination anyway.
+    // exit() rather than quit(): the windows stay as they are until the program destroys them.
+    if (running_) QCoreApplication::exit(0);
 }
 
 void Application::run(QWidget& main_window) {
@@ -108,7 +107,14 @@ void Application::run(QWidget& main_window) {
     } else {
         main_window.show();
     }
+    running_ = true;
     QApplication::exec();
+    running_ = false;
+}
+
+void Application::reset() {
+    minimized_ = false;
+    terminated_ = false;
 }
 
 }  // namespace kvtu::ui

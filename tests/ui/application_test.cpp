@@ -22,7 +22,10 @@ class ApplicationTest : public ::testing::Test {
         Application::instance().set_message_recorder(
             [this](const MessageRecord& record) { boxes.push_back(record); });
     }
-    void TearDown() override { Application::instance().set_message_recorder(nullptr); }
+    void TearDown() override {
+        Application::instance().set_message_recorder(nullptr);
+        Application::instance().reset();
+    }
 
     std::vector<MessageRecord> boxes;
 };
