@@ -111,7 +111,9 @@ Tmain_form::Tmain_form(QWidget* parent)
     list.header()->setSectionsMovable(false);
     list.header()->setStretchLastSection(false);
     list.viewport()->installEventFilter(this);
-    ui_->server_ipport->lineEdit()->installEventFilter(this);
+    // The box has the focus and gets the keys; it hands them to its line edit itself, past any
+    // filter there.
+    ui_->server_ipport->installEventFilter(this);
 
     indy_ping.set_receive_timeout(echo_timeout_ms);
     indy_ping.on_reply = [this](const net::EchoReply& reply) { indy_pingReply(reply); };
@@ -150,7 +152,7 @@ void Tmain_form::bind_handlers() {
 }
 
 bool Tmain_form::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->server_ipport->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (watched == ui_->server_ipport && event->type() == QEvent::KeyPress) {
         const auto& key_event = static_cast<const QKeyEvent&>(*event);
         char Key = '\0';
         if (is_enter(key_event)) {

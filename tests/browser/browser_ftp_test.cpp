@@ -46,10 +46,6 @@ class BrowserFtpTest : public BrowserTest {
         ftp_settings.write_string(name, value);
     }
 
-    static void click(const char* button) {
-        QTest::mouseClick(&control<QPushButton>(button), Qt::LeftButton);
-    }
-
     std::vector<std::string> commands() const {
         std::vector<std::string> lines = server.received_commands();
         lines.erase(std::remove(lines.begin(), lines.end(), "<closed>"), lines.end());
@@ -91,7 +87,8 @@ class BrowserFtpTest : public BrowserTest {
     }
 
     static void choose_config(const std::string& name) {
-        control<QComboBox>("combo_configs").setEditText(QString::fromLatin1(name.c_str()));
+        kvtu::test::type_into(control<QComboBox>("combo_configs"),
+                              QString::fromLatin1(name.c_str()));
     }
 
     fs::path served;
@@ -250,7 +247,7 @@ TEST_F(BrowserFtpTest, ClosingTheWindowClosesTheConnectionWithoutQuitAndSavesThe
     click("ftp_connect");
     ASSERT_TRUE(main_form->ftp_con.connected());
     type_and_enter("a:1");
-    EXPECT_TRUE(main_form->close());
+    EXPECT_TRUE(close_window());
     EXPECT_FALSE(main_form->ftp_con.connected());
     EXPECT_TRUE(server.wait_for_closed_connections(1));
     EXPECT_THAT(commands(), Not(Contains("QUIT")));

@@ -32,6 +32,7 @@ TEST_F(LauncherTest, AboutLinksOpenTheAddressAndAMailThroughTheDesktop) {
     const auto opener = kvtu::test::place_standin(sandbox() / "bin" / "xdg-open");
     setenv("PATH", ((sandbox() / "bin").string() + ":" + getenv("PATH")).c_str(), 1);
     start();
+    choose("about");
     const auto open_link = [&](const char* label_name, const char* record_name) {
         const auto record = sandbox() / record_name;
         kvtu::test::record_standin_to(record);

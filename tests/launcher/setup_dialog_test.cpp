@@ -55,6 +55,12 @@ class SetupDialogTest : public LauncherTest {
         form_setup = new Tform_setup;
         return *form_setup;
     }
+    // Created, then shown as the main window's setup picture shows it, for the user's input.
+    static Tform_setup& open_dialog() {
+        create_dialog();
+        show_window(*form_setup);
+        return *form_setup;
+    }
 
     template <class Widget>
     static Widget& child(const char* name) {
@@ -66,7 +72,28 @@ class SetupDialogTest : public LauncherTest {
     static QLineEdit& field(const char* name) { return child<QLineEdit>(name); }
     static QCheckBox& box(const char* name) { return child<QCheckBox>(name); }
     static QComboBox& combo() { return child<QComboBox>("combo_styles"); }
-    static void press(const char* name) { child<QPushButton>(name).click(); }
+    // What a person does: bring the control's page to the front, then click or type.
+    static void bring_forward(const QWidget& control) {
+        auto& pages = child<QTabWidget>("tab_1");
+        for (int index = 0; index < pages.count(); ++index) {
+            if (pages.widget(index)->isAncestorOf(&control)) kvtu::test::show_page(pages, index);
+        }
+    }
+    static void press(const char* name) {
+        QPushButton& button = child<QPushButton>(name);
+        bring_forward(button);
+        click(button);
+    }
+    static void set_box(const char* name, bool ticked) {
+        QCheckBox& check_box = box(name);
+        bring_forward(check_box);
+        if (check_box.isChecked() != ticked) click(check_box);
+    }
+    // Replaces what the field holds by typing.
+    static void fill(const QWidget& field, const QString& text) {
+        bring_forward(field);
+        kvtu::test::type_into(field, text);
+    }
 
     // Removes a value that the fixture's skin recorded, for tests that need it missing.
     static void forget(std::string_view name) {
@@ -249,6 +276,7 @@ TEST_F(SetupDialogTest, DialogHasItsDesignedShapeAndComponents) {
     EXPECT_EQ(form_setup->exe_dir.filter_pattern(), "KORVANTHUPRISING.EXE");
 
     const std::string hive_before = file_bytes(hive_path());
+    show_window(*form_setup);
     press("Button2");
     EXPECT_EQ(file_bytes(hive_path()), hive_before);
     EXPECT_TRUE(boxes.empty());
@@ -335,13 +363,12 @@ TEST_F(SetupDialogTest, StoredStyleWithoutFolderIsShownWithAnEmptyDescription) {
     store(settings::style, "gone");
     put_skin("classic", night_sky);
     std::filesystem::create_directories(install_dir() / "styles" / "bare");
-    create_dialog();
+    open_dialog();
     EXPECT_EQ(combo().currentText(), "gone");
     EXPECT_EQ(description(), no_description);
 
     // A folder without a style file: no description either, and no message.
-    combo().lineEdit()->clear();
-    QTest::keyClicks(combo().lineEdit(), "bare");
+    fill(combo(), "bare");
     EXPECT_EQ(description(), no_description);
     EXPECT_TRUE(boxes.empty());
 }
@@ -351,34 +378,34 @@ TEST_F(SetupDialogTest, TypingOrPickingASkinReadsItsDescriptionAtEveryChange) {
     forget(settings::style);
     put_skin("classic", night_sky);
     put_skin("cl", "[madeby]\nstylename=Short\n");
-    create_dialog();
+    open_dialog();
 
-    QLineEdit& edit = *combo().lineEdit();
     ASSERT_EQ(combo().currentText(), "");
-    QTest::keyClicks(&edit, "c");
+    bring_forward(combo());
+    click(combo());
+    kvtu::test::type(*form_setup, "c");
     EXPECT_EQ(combo().currentText(), "c");
     EXPECT_EQ(description(), no_description);
-    QTest::keyClicks(&edit, "l");
+    kvtu::test::type(*form_setup, "l");
     EXPECT_EQ(description()[0], "Short");
-    QTest::keyClicks(&edit, "as");
+    kvtu::test::type(*form_setup, "as");
     EXPECT_EQ(combo().currentText(), "clas");
     EXPECT_EQ(description(), no_description);
-    QTest::keyClicks(&edit, "sic");
+    kvtu::test::type(*form_setup, "sic");
     EXPECT_EQ(description(), night_sky_description);
 
     // A pick from the list.
-    edit.clear();
+    fill(combo(), "");
     EXPECT_EQ(description(), no_description);
     const int classic = combo().findText("classic");
     ASSERT_GE(classic, 0);
-    combo().setCurrentIndex(classic);
-    emit combo().activated(classic);
+    kvtu::test::pick(combo(), classic);
+    EXPECT_EQ(combo().currentText(), "classic");
     EXPECT_EQ(description(), night_sky_description);
 
     // Picking the name the field already holds changes no text, and reads the file again.
     put_skin("classic", "[madeby]\nstylename=Repainted\n");
-    combo().setCurrentIndex(classic);
-    emit combo().activated(classic);
+    kvtu::test::pick(combo(), classic);
     EXPECT_EQ(description()[0], "Repainted");
 }
 
@@ -410,7 +437,7 @@ TEST_F(SetupDialogTest, SelectStoresTheChosenExecutableAtOnceAndShowsIt) {
     // Short enough to fit whole.
     const std::string chosen = "/games/KorvanthUprising.exe";
     answer_open_dialog(chosen);
-    create_dialog();
+    open_dialog();
     ASSERT_LE(
         label("label_korvexe").fontMetrics().horizontalAdvance(QString::fromStdString(chosen)),
         210);
@@ -430,7 +457,7 @@ TEST_F(SetupDialogTest, SelectStoresTheChosenExecutableAtOnceAndShowsIt) {
 }
 
 TEST_F(SetupDialogTest, LongPathLosesItsLeadingFoldersAndAtLastShowsOnlyTheFileName) {
-    create_dialog();
+    open_dialog();
     const QFontMetrics metrics = label("label_korvexe").fontMetrics();
     const auto fits = [&metrics](const std::string& text) {
         return metrics.horizontalAdvance(QString::fromStdString(text)) <= 210;
@@ -470,10 +497,9 @@ TEST_F(SetupDialogTest, LongPathLosesItsLeadingFoldersAndAtLastShowsOnlyTheFileN
 }
 
 TEST_F(SetupDialogTest, OptionsApplyWritesTheAutostartEntryAndBothFlagsAndTheirReverse) {
-    create_dialog();
-    show_window(*form_setup);
-    box("checkbox_autostart").setChecked(true);
-    box("checkbox_minimized").setChecked(true);
+    open_dialog();
+    set_box("checkbox_autostart", true);
+    set_box("checkbox_minimized", true);
     press("button_options_apply");
     const std::string program = install_dir().string() + "/kvt_vavaver";
     EXPECT_EQ(values_of(settings::run_key), (Values{{"KVT:U Vavaver", program}}));
@@ -484,8 +510,8 @@ TEST_F(SetupDialogTest, OptionsApplyWritesTheAutostartEntryAndBothFlagsAndTheirR
     EXPECT_NE(entry->find(program), std::string::npos);
     EXPECT_TRUE(form_setup->isVisible());
 
-    box("checkbox_autostart").setChecked(false);
-    box("checkbox_minimized").setChecked(false);
+    set_box("checkbox_autostart", false);
+    set_box("checkbox_minimized", false);
     press("button_options_apply");
     EXPECT_TRUE(values_of(settings::run_key).empty());
     EXPECT_FALSE(autostart::current_entry());
@@ -498,14 +524,14 @@ TEST_F(SetupDialogTest, OptionsApplyWritesTheAutostartEntryAndBothFlagsAndTheirR
 
 TEST_F(SetupDialogTest, OptionsApplyWithoutAnEntryOrInstallFolder) {
     forget(settings::installdir);
-    create_dialog();
+    open_dialog();
     press("button_options_apply");
     EXPECT_TRUE(values_of(settings::run_key).empty());
     EXPECT_FALSE(autostart::current_entry());
     EXPECT_EQ(values_of(settings::launcher_key),
               (Values{{"style", "design"}, {"autostart", "no"}, {"start_minimized", "no"}}));
 
-    box("checkbox_autostart").setChecked(true);
+    set_box("checkbox_autostart", true);
     press("button_options_apply");
     EXPECT_EQ(values_of(settings::run_key), (Values{{"KVT:U Vavaver", "/kvt_vavaver"}}));
     EXPECT_TRUE(boxes.empty());
@@ -513,10 +539,9 @@ TEST_F(SetupDialogTest, OptionsApplyWithoutAnEntryOrInstallFolder) {
 
 TEST_F(SetupDialogTest, StylesApplyStoresTheFieldAsItIsAndAsksForARestart) {
     put_skin("classic", night_sky);
-    create_dialog();
+    open_dialog();
     EXPECT_EQ(combo().currentText(), "design");
-    combo().lineEdit()->clear();
-    QTest::keyClicks(combo().lineEdit(), "not listed");
+    fill(combo(), "not listed");
     press("button_style_apply");
     EXPECT_EQ(values_of(settings::launcher_key),
               (Values{{"installdir", install_dir().string()}, {"style", "not listed"}}));
@@ -525,7 +550,7 @@ TEST_F(SetupDialogTest, StylesApplyStoresTheFieldAsItIsAndAsksForARestart) {
     EXPECT_EQ(boxes[0].title, "KVT:U Vavaver v1.0.6");
     EXPECT_EQ(boxes[0].text, "Please restart application to change style.");
 
-    combo().lineEdit()->clear();
+    fill(combo(), "");
     press("button_style_apply");
     EXPECT_EQ(values_of(settings::launcher_key),
               (Values{{"installdir", install_dir().string()}, {"style", ""}}));
@@ -533,13 +558,13 @@ TEST_F(SetupDialogTest, StylesApplyStoresTheFieldAsItIsAndAsksForARestart) {
 }
 
 TEST_F(SetupDialogTest, ServersetupApplyWritesTheSixValuesAsTypedAndInOrder) {
-    create_dialog();
-    QTest::keyClicks(&field("server_ftp_host"), " ftp.example.org ");
-    field("server_ftp_port").setText("abc");
-    QTest::keyClicks(&field("server_ftp_base"), "/srv/game");
-    QTest::keyClicks(&field("server_ftp_user"), "ola");
-    QTest::keyClicks(&field("server_ftp_pass"), "p\"w\\d");
-    box("server_ftp_psvc").setChecked(true);
+    open_dialog();
+    fill(field("server_ftp_host"), " ftp.example.org ");
+    fill(field("server_ftp_port"), "abc");
+    fill(field("server_ftp_base"), "/srv/game");
+    fill(field("server_ftp_user"), "ola");
+    fill(field("server_ftp_pass"), "p\"w\\d");
+    set_box("server_ftp_psvc", true);
     press("button_serversetup_apply");
     EXPECT_EQ(values_of(settings::ftp_key), (Values{{"ftp_host", " ftp.example.org "},
                                                     {"ftp_port", "abc"},
@@ -549,8 +574,8 @@ TEST_F(SetupDialogTest, ServersetupApplyWritesTheSixValuesAsTypedAndInOrder) {
                                                     {"ftp_psvc", "yes"}}));
     EXPECT_EQ(values_of(settings::launcher_key), skin_values());
 
-    box("server_ftp_psvc").setChecked(false);
-    field("server_ftp_host").clear();
+    set_box("server_ftp_psvc", false);
+    fill(field("server_ftp_host"), "");
     press("button_serversetup_apply");
     EXPECT_EQ(values_of(settings::ftp_key), (Values{{"ftp_host", ""},
                                                     {"ftp_port", "abc"},
@@ -578,12 +603,11 @@ TEST_F(SetupDialogTest, EachOkHidesTheDialogAndStoresNothing) {
     for (const auto& [page, ok] : oks) {
         SCOPED_TRACE(ok);
         show_window(*form_setup);
-        pages.setCurrentIndex(page);
-        box("checkbox_autostart").setChecked(true);
-        box("checkbox_minimized").setChecked(true);
-        box("server_ftp_psvc").setChecked(true);
-        field("server_ftp_host").setText("changed");
-        combo().setEditText("classic");
+        set_box("checkbox_autostart", true);
+        set_box("checkbox_minimized", true);
+        set_box("server_ftp_psvc", true);
+        fill(field("server_ftp_host"), "changed");
+        fill(combo(), "classic");
         press(ok);
         EXPECT_FALSE(form_setup->isVisible());
         EXPECT_EQ(file_bytes(hive_path()), hive_before);
@@ -591,11 +615,11 @@ TEST_F(SetupDialogTest, EachOkHidesTheDialogAndStoresNothing) {
         show_window(*form_setup);
         EXPECT_EQ(pages.currentIndex(), page);
         EXPECT_EQ(field("server_ftp_host").text(), "changed");
-        form_setup->hide();
+        kvtu::test::close_window(*form_setup);
     }
     // The close box only hides it too.
     show_window(*form_setup);
-    form_setup->close();
+    kvtu::test::close_window(*form_setup);
     EXPECT_FALSE(form_setup->isVisible());
     EXPECT_EQ(file_bytes(hive_path()), hive_before);
     EXPECT_FALSE(autostart::current_entry());
@@ -608,7 +632,7 @@ TEST_F(SetupDialogTest, UnopenableStoreLeavesTheDesignStateAndOnlyOptionsApplyCo
     std::filesystem::remove_all(config_home() / "kvtu");
     put_file(config_home() / "kvtu", "not a folder");
     put_skin("classic", night_sky);
-    create_dialog();
+    open_dialog();
     EXPECT_EQ(label("label_korvexe").text(), "");
     EXPECT_EQ(combo().count(), 0);
     EXPECT_EQ(combo().currentText(), "");
@@ -621,7 +645,7 @@ TEST_F(SetupDialogTest, UnopenableStoreLeavesTheDesignStateAndOnlyOptionsApplyCo
     press("button_select_korvexe");
     EXPECT_EQ(label("label_korvexe").text(), "");
 
-    combo().setEditText("classic");
+    fill(combo(), "classic");
     EXPECT_EQ(description(), no_description);
     press("button_serversetup_apply");
     // Nothing was stored, so there is no restart to ask for.
@@ -629,7 +653,7 @@ TEST_F(SetupDialogTest, UnopenableStoreLeavesTheDesignStateAndOnlyOptionsApplyCo
     EXPECT_TRUE(boxes.empty());
 
     press("button_options_apply");
-    box("checkbox_autostart").setChecked(true);
+    set_box("checkbox_autostart", true);
     press("button_options_apply");
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].kind, ui::MessageKind::error);
