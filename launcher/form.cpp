@@ -302,7 +302,9 @@ void Tmain_form::changeEvent(QEvent* event) {
     const bool now_minimized = windowState().testFlag(Qt::WindowMinimized);
     const bool was_minimized = old_state.testFlag(Qt::WindowMinimized);
     if (!now_minimized && was_minimized) {
-        // Restored from the taskbar: the application is no longer minimised as a whole.
+        // Restored from the taskbar: the application is no longer minimised as a whole, and the
+        // native window forgets the minimise, so that a later show maps it normal.
+        ui::follow_restored_state(*this);
         ui::Application::instance().restore();
         return;
     }

@@ -314,6 +314,13 @@ TEST_F(LauncherTest, StartMinimizedExactlyYesMinimisesTheApplication) {
     create_windows();
     EXPECT_TRUE(ui::Application::instance().minimized());
     EXPECT_TRUE(main_form->tray_icon().present());
+    // The loop's start shows the window minimised, already placed where a restore shows it.
+    QTimer::singleShot(100, [] { ui::Application::instance().terminate(); });
+    ui::Application::instance().run(*main_form);
+    EXPECT_TRUE(main_form->isVisible());
+    EXPECT_TRUE(main_form->isMinimized());
+    EXPECT_EQ(main_form->frameGeometry().center(),
+              main_form->screen()->availableGeometry().center());
 }
 
 TEST_F(LauncherTest, StartMinimizedOtherTextsStartNormally) {
