@@ -1,12 +1,11 @@
 #include "application.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QWidget>
 
 #include "platform/core/errors.h"
+#include "platform/ui/message_box.h"
 #include "platform/ui/text.h"
-#include "platform/ui/window_placement.h"
 
 namespace kvtu::ui {
 
@@ -61,12 +60,7 @@ void Application::show_box(MessageKind kind, const std::string& text) {
         recorder_(MessageRecord{kind, title_, text});
         return;
     }
-    QMessageBox box(kind == MessageKind::error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    to_qstring(title_), to_qstring(text), QMessageBox::Ok);
-    // Messages carry texts from outside (an FTP server's reply, a path): shown as written.
-    box.setTextFormat(Qt::PlainText);
-    box.adjustSize();
-    center_on_screen(box);
+    MessageBox box(kind, to_qstring(title_), to_qstring(text));
     box.exec();
 }
 

@@ -33,7 +33,8 @@ class Application {
     // The default error handler: an error box titled with the application title; a full stop
     // is added when the message's last character sorts after ".".
     void show_error(const std::string& message);
-    // A plain message box: the text unchanged, one OK button, no symbol, centred on the screen.
+    // A plain message box: the text unchanged, one OK button, no symbol, centred on the screen
+    // (message_box.h).
     void show_message(const std::string& text);
 
     // While a recorder is set, message boxes are handed to it instead of being shown, so that
