@@ -116,6 +116,25 @@ TEST_F(BrowserFtpTest, ConnectLogsInListsTheFolderAndShowsTheStoredTexts) {
     EXPECT_THAT(sent, Not(Contains("QUIT")));
 }
 
+// The status line shows its whole text, also a long one: a base folder in folders, with blanks.
+TEST_F(BrowserFtpTest, StatusTextIsReadableWhole) {
+    const std::string base = "kvtu game server/configuration files of the server";
+    fs::create_directories(served / base);
+    store_ftp(settings::ftp_base, base);
+    start();
+    click("ftp_connect");
+    ASSERT_TRUE(boxes.empty()) << boxes.front().text;
+    const QLabel& status = control<QLabel>("ftp_status");
+    EXPECT_EQ(status.text().toStdString(),
+              "Connected to 127.0.0.1:" + std::to_string(server.port()) + " @ " + base);
+    EXPECT_LE(status.minimumSizeHint().width(), status.width());
+    EXPECT_LE(status.heightForWidth(status.width()), status.height());
+    EXPECT_TRUE(status.parentWidget()->rect().contains(status.geometry()));
+    for (const char* below : {"filelist", "combo_configs", "server_selectconfig"}) {
+        EXPECT_FALSE(status.geometry().intersects(control<QWidget>(below).geometry())) << below;
+    }
+}
+
 TEST_F(BrowserFtpTest, DisconnectReturnsToTheStartStateWithoutQuit) {
     store_ftp(settings::ftp_psvc, "Yes");
     start();
