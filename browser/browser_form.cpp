@@ -122,7 +122,11 @@ Tmain_form::Tmain_form(QWidget* parent)
     ui::run_guarded([this] { FormCreate(); });
 }
 
-Tmain_form::~Tmain_form() = default;
+Tmain_form::~Tmain_form() {
+    // While the window's widgets are destroyed, after this form's own part, the box still loses
+    // the focus and may then pick a typed entry from its list: no handler may run then.
+    ui_->server_ipport->disconnect(this);
+}
 
 void Tmain_form::bind_handlers() {
     using ui::guarded;

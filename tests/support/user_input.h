@@ -6,7 +6,7 @@
 // to its focused widget (or to an open popup); a test gives focus as a person does, by clicking.
 //
 // Every action is handed to Qt's window-system interface synchronously and the events it posts
-// are handled before the call returns. A test that ends with a button still held releases it.
+// are handled before the call returns. Fixtures call leave_input() when a test ends.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -123,17 +123,6 @@ inline void second_press_of_double_click(const QWidget& control, QPoint at) {
                              input_detail::within_double_click_ms);
 }
 
-// A click and the second press of a double click; the button stays down.
-inline void double_press(const QWidget& control, QPoint at) {
-    click(control, at);
-    second_press_of_double_click(control, at);
-}
-
-inline void double_click(const QWidget& control, QPoint at) {
-    double_press(control, at);
-    release(control, at);
-}
-
 // A key pressed and released while `in_window`'s window has the keyboard.
 inline void key(const QWidget& in_window, Qt::Key code,
                 Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
@@ -218,14 +207,10 @@ inline void queue_click(const QWidget& control, QPoint at) {
                                 Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
 }
 
-// The window manager minimises or restores the window (its title bar's button, its taskbar
-// entry): the window system changes the window's state and reports it to the program.
+// The window manager minimises the window (its title bar's button, its taskbar entry): the
+// window system changes the window's state and reports it to the program.
 inline void minimise_by_window_manager(const QWidget& window) {
     window.windowHandle()->setWindowStates(Qt::WindowMinimized);
-    QCoreApplication::processEvents();
-}
-inline void restore_by_window_manager(const QWidget& window) {
-    window.windowHandle()->setWindowStates(Qt::WindowNoState);
     QCoreApplication::processEvents();
 }
 
