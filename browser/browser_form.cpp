@@ -118,7 +118,9 @@ Tmain_form::Tmain_form(QWidget* parent)
     list.header()->setSectionsMovable(false);
     list.header()->setStretchLastSection(false);
     list.viewport()->installEventFilter(this);
-    ui_->server_ipport->lineEdit()->installEventFilter(this);
+    // The box has the focus and gets the keys; it hands them to its line edit itself, past any
+    // filter there.
+    ui_->server_ipport->installEventFilter(this);
 
     indy_ping.set_receive_timeout(echo_timeout_ms);
     indy_ping.on_reply = [this](const net::EchoReply& reply) { indy_pingReply(reply); };
@@ -127,7 +129,11 @@ Tmain_form::Tmain_form(QWidget* parent)
     ui::run_guarded([this] { FormCreate(); });
 }
 
-Tmain_form::~Tmain_form() = default;
+Tmain_form::~Tmain_form() {
+    // While the window's widgets are destroyed, after this form's own part, the box still loses
+    // the focus and may then pick a typed entry from its list: no handler may run then.
+    ui_->server_ipport->disconnect(this);
+}
 
 void Tmain_form::bind_handlers() {
     using ui::guarded;
@@ -157,7 +163,7 @@ void Tmain_form::bind_handlers() {
 }
 
 bool Tmain_form::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->server_ipport->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (watched == ui_->server_ipport && event->type() == QEvent::KeyPress) {
         const auto& key_event = static_cast<const QKeyEvent&>(*event);
         char Key = '\0';
         if (is_enter(key_event)) {

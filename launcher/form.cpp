@@ -121,6 +121,10 @@ void Tmain_form::bind_handlers() {
             guarded([this](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
                 DragMouseDown(button, shift, x, y);
             }));
+    connect(background, &PictureControl::mouse_down, this,
+            guarded([this](Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+                if (button == Qt::RightButton) background_popup(x, y);
+            }));
     connect(
         background, &PictureControl::mouse_move, this,
         guarded([this](Qt::KeyboardModifiers shift, int x, int y) { DragMouseMove(shift, x, y); }));
@@ -255,13 +259,23 @@ void Tmain_form::TrayWindowProc(int mouse_message) {
             restore_from_notification_area();
             break;
         case ui::TrayIcon::right_button_down:
-            raise();
-            activateWindow();
-            systray_popup_->popup(QCursor::pos());
+            pop_up_systray_popup(QCursor::pos());
             break;
         default:
             break;
     }
+}
+
+void Tmain_form::pop_up_systray_popup(QPoint at) {
+    raise();
+    activateWindow();
+    systray_popup_->popup(at);
+}
+
+void Tmain_form::background_popup(int X, int Y) {
+    // Where the icon can be clicked, its menu is there; the background opens none.
+    if (tray_icon_.show_in_notification_area()) return;
+    pop_up_systray_popup(ui_->img_background->mapToGlobal(QPoint(X, Y)));
 }
 
 void Tmain_form::restore_from_notification_area() {
@@ -288,7 +302,9 @@ void Tmain_form::changeEvent(QEvent* event) {
     const bool now_minimized = windowState().testFlag(Qt::WindowMinimized);
     const bool was_minimized = old_state.testFlag(Qt::WindowMinimized);
     if (!now_minimized && was_minimized) {
-        // Restored from the taskbar: the application is no longer minimised as a whole.
+        // Restored from the taskbar: the application is no longer minimised as a whole, and the
+        // native window forgets the minimise, so that a later show maps it normal.
+        ui::follow_restored_state(*this);
         ui::Application::instance().restore();
         return;
     }

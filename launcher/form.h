@@ -1,6 +1,7 @@
 #pragma once
 // The launcher's main window: borderless, skinned, dragged by its background picture, hidden
 // to and restored from its notification-area icon, with the popup menu of that icon.
+#include <QPoint>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -101,6 +102,12 @@ class Tmain_form : public QWidget {
     // so that it is never left without a way back.
     void hide_to_notification_area();
     void restore_from_notification_area();
+    // Brings the window to the front and opens the icon's menu with its top left corner there.
+    void pop_up_systray_popup(QPoint at);
+    // Where no notification area can take the icon (a desktop without one), its menu is the
+    // only way to About, Option, CFG Edit and Update: a right click on the background picture
+    // opens it, at the pointer.
+    void background_popup(int X, int Y);
     void start_from_installdir(std::string_view program);
     void set_up_switches(Registry& settings_store);
     SkinControls skin_controls();

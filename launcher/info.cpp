@@ -1,5 +1,8 @@
 #include "launcher/info.h"
 
+#include <QLabel>
+#include <algorithm>
+
 #include "launcher/pictures.h"
 #include "platform/core/shell.h"
 #include "platform/ui/guarded.h"
@@ -26,6 +29,18 @@ Tform_info::Tform_info(QWidget* parent)
     QFont title_font = ui_->label_title->font();
     title_font.setPixelSize(32);
     ui_->label_title->setFont(title_font);
+    // The labels take the room of their texts, as the design's labels size themselves to their
+    // captions: a substituted font may be wider or taller than the designed one. The notice
+    // keeps its width and takes the height its lines need.
+    for (QLabel* label : findChildren<QLabel*>()) {
+        if (label->text().isEmpty()) continue;
+        if (label->wordWrap()) {
+            label->resize(label->width(),
+                          std::max(label->height(), label->heightForWidth(label->width())));
+        } else {
+            label->adjustSize();
+        }
+    }
     connect(ui_->Label5, &ui::PictureControl::clicked, this,
             ui::guarded([this] { Label5Click(); }));
     connect(ui_->Label6, &ui::PictureControl::clicked, this,

@@ -65,7 +65,11 @@ Tform_setup::Tform_setup(QWidget* parent)
     ui::run_guarded([this] { FormCreate(); });
 }
 
-Tform_setup::~Tform_setup() = default;
+Tform_setup::~Tform_setup() {
+    // While the window's widgets are destroyed, after this form's own part, the box still loses
+    // the focus and may then pick a typed name from its list: no handler may run then.
+    ui_->combo_styles->disconnect(this);
+}
 
 void Tform_setup::bind_handlers() {
     using ui::guarded;

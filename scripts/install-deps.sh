@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential g++ cmake ninja-build pkg-config git ca-certificates
   clang libclang-rt-14-dev
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libxcb1-dev
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev
   python3 python3-pyftpdlib

@@ -1,13 +1,11 @@
 #include "application.h"
 
 #include <QApplication>
-#include <QMessageBox>
-#include <QMetaObject>
 #include <QWidget>
 
 #include "platform/core/errors.h"
+#include "platform/ui/message_box.h"
 #include "platform/ui/text.h"
-#include "platform/ui/window_placement.h"
 
 namespace kvtu::ui {
 
@@ -62,12 +60,7 @@ void Application::show_box(MessageKind kind, const std::string& text) {
         recorder_(MessageRecord{kind, title_, text});
         return;
     }
-    QMessageBox box(kind == MessageKind::error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    to_qstring(title_), to_qstring(text), QMessageBox::Ok);
-    // Messages carry texts from outside (an FTP server's reply, a path): shown as written.
-    box.setTextFormat(Qt::PlainText);
-    box.adjustSize();
-    center_on_screen(box);
+    MessageBox box(kind, to_qstring(title_), to_qstring(text));
     box.exec();
 }
 
@@ -95,10 +88,10 @@ void Application::process_messages() {
 
 void Application::terminate() {
     terminated_ = true;
-    // Queued, so that a loop not yet running ends at its first pass. exit() rather than quit():
-    // the windows stay as they are until the program destroys them.
-    QMetaObject::invokeMethod(
-        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    // Only a running loop is told: an exit outside the loop would end the next modal loop
+    // instead (a message box), and run() does not start a loop after a termination anyway.
+    // exit() rather than quit(): the windows stay as they are until the program destroys them.
+    if (running_) QCoreApplication::exit(0);
 }
 
 void Application::run(QWidget& main_window) {
@@ -108,7 +101,14 @@ void Application::run(QWidget& main_window) {
     } else {
         main_window.show();
     }
+    running_ = true;
     QApplication::exec();
+    running_ = false;
+}
+
+void Application::reset() {
+    minimized_ = false;
+    terminated_ = false;
 }
 
 }  // namespace kvtu::ui

@@ -33,7 +33,8 @@ class Application {
     // The default error handler: an error box titled with the application title; a full stop
     // is added when the message's last character sorts after ".".
     void show_error(const std::string& message);
-    // A plain message box: the text unchanged, one OK button, no symbol, centred on the screen.
+    // A plain message box: the text unchanged, one OK button, no symbol, centred on the screen
+    // (message_box.h).
     void show_message(const std::string& text);
 
     // While a recorder is set, message boxes are handed to it instead of being shown, so that
@@ -49,13 +50,18 @@ class Application {
     // Handles the pending events once and returns.
     void process_messages();
 
-    // Ends the run: the event loop stops at its next pass, also when it has not started yet.
+    // Ends the run: the running event loop stops once the current event is handled; a run that
+    // has not started yet returns at once.
     void terminate();
     bool terminated() const { return terminated_; }
 
     // Shows the main window (minimised while the application is) and runs the event loop
     // until terminate(). Returns at once when the run was terminated before.
     void run(QWidget& main_window);
+
+    // Back to the state of a program's start: not minimised, not terminated. Tests start the
+    // programs' windows many times in one process; nothing else calls this.
+    void reset();
 
     // The error text with its full stop, as the default error handler shows it.
     static std::string error_text(const std::string& message);
@@ -68,6 +74,7 @@ class Application {
     std::function<void(const MessageRecord&)> recorder_;
     bool minimized_ = false;
     bool terminated_ = false;
+    bool running_ = false;
 };
 
 }  // namespace kvtu::ui

@@ -1,7 +1,7 @@
 #pragma once
 // Runs the browser's real window in the test process: the settings store and the install
-// folder are the sandbox's, the servers are fake game servers on loopback, and message boxes
-// are recorded instead of shown.
+// folder are the sandbox's, the servers are fake game servers on loopback, message boxes are
+// recorded instead of shown, and input arrives as a person gives it (user_input.h).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -23,6 +23,7 @@
 #include "platform/core/settings_names.h"
 #include "platform/ui/application.h"
 #include "test_environment.h"
+#include "user_input.h"
 
 namespace kvtu::browser::test {
 
@@ -43,7 +44,10 @@ class BrowserTest : public ::testing::Test {
     }
 
     void TearDown() override {
+        kvtu::test::leave_input();
         destroy_window();
+        // A close ends the program; the next test starts it afresh.
+        ui::Application::instance().reset();
         ui::Application::instance().set_message_recorder(nullptr);
     }
 
@@ -117,19 +121,23 @@ class BrowserTest : public ::testing::Test {
         return result;
     }
 
-    // A press of the left button on the row, at the given horizontal position of the view.
+    // A click of the left button on the row, at the given horizontal position of the view.
     static void press_on(const QTreeWidgetItem& item, int x = 300) {
         const QRect bounds = serverlist().visualItemRect(&item);
-        QTest::mouseClick(serverlist().viewport(), Qt::LeftButton, {},
-                          QPoint(x, bounds.center().y()));
+        kvtu::test::click(*serverlist().viewport(), QPoint(x, bounds.center().y()));
     }
 
+    // Clicks into the IP:Port box, replaces its text by typing and presses Enter.
     static void type_and_enter(const std::string& text) {
-        QLineEdit& edit = *server_ipport().lineEdit();
-        edit.clear();
-        QTest::keyClicks(&edit, QString::fromLatin1(text.c_str()));
-        QTest::keyClick(&edit, Qt::Key_Return);
+        kvtu::test::type_into(server_ipport(), QString::fromLatin1(text.c_str()));
+        kvtu::test::key(*main_form, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     }
+
+    // Clicks a button of the window.
+    static void click(const char* button) { kvtu::test::click(control<QWidget>(button)); }
+
+    // Closes the window as its title bar's close box does; reports whether it closed.
+    static bool close_window() { return kvtu::test::close_window(*main_form); }
 
     static std::string entry_of(int port) { return "127.0.0.1:" + std::to_string(port); }
 

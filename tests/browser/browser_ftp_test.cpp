@@ -49,14 +49,6 @@ class BrowserFtpTest : public BrowserTest {
         ftp_settings.write_string(name, value);
     }
 
-    // A press of the left button where the control shows in the window, as a person clicks:
-    // the window hands it to whatever is there.
-    static void click(const char* name) {
-        const QWidget& target = control<QWidget>(name);
-        QTest::mouseClick(main_form->windowHandle(), Qt::LeftButton, {},
-                          target.mapTo(main_form, target.rect().center()));
-    }
-
     std::vector<std::string> commands() const {
         std::vector<std::string> lines = server.received_commands();
         lines.erase(std::remove(lines.begin(), lines.end(), "<closed>"), lines.end());
@@ -99,12 +91,8 @@ class BrowserFtpTest : public BrowserTest {
 
     // Clicks into the box and types the name over its text, keys going to the window.
     static void choose_config(const std::string& name) {
-        click("combo_configs");
-        QWindow* window = main_form->windowHandle();
-        QTest::keyClick(window, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(window, Qt::Key_Delete);
-        for (const char c : name) QTest::keyClick(window, c);
-        EXPECT_EQ(control<QComboBox>("combo_configs").currentText().toStdString(), name);
+        kvtu::test::type_into(control<QComboBox>("combo_configs"),
+                              QString::fromLatin1(name.c_str()));
     }
 
     fs::path served;
@@ -130,6 +118,25 @@ TEST_F(BrowserFtpTest, ConnectLogsInListsTheFolderAndShowsTheStoredTexts) {
     EXPECT_THAT(sent, Contains("PASV"));
     EXPECT_THAT(sent, Contains("LIST *.*"));
     EXPECT_THAT(sent, Not(Contains("QUIT")));
+}
+
+// The status line shows its whole text, also a long one: a base folder in folders, with blanks.
+TEST_F(BrowserFtpTest, StatusTextIsReadableWhole) {
+    const std::string base = "kvtu game server/configuration files of the server";
+    fs::create_directories(served / base);
+    store_ftp(settings::ftp_base, base);
+    start();
+    click("ftp_connect");
+    ASSERT_TRUE(boxes.empty()) << boxes.front().text;
+    const QLabel& status = control<QLabel>("ftp_status");
+    EXPECT_EQ(status.text().toStdString(),
+              "Connected to 127.0.0.1:" + std::to_string(server.port()) + " @ " + base);
+    EXPECT_LE(status.minimumSizeHint().width(), status.width());
+    EXPECT_LE(status.heightForWidth(status.width()), status.height());
+    EXPECT_TRUE(status.parentWidget()->rect().contains(status.geometry()));
+    for (const char* below : {"filelist", "combo_configs", "server_selectconfig"}) {
+        EXPECT_FALSE(status.geometry().intersects(control<QWidget>(below).geometry())) << below;
+    }
 }
 
 TEST_F(BrowserFtpTest, DisconnectReturnsToTheStartStateWithoutQuit) {
@@ -263,7 +270,7 @@ TEST_F(BrowserFtpTest, ClosingTheWindowClosesTheConnectionWithoutQuitAndSavesThe
     click("ftp_connect");
     ASSERT_TRUE(main_form->ftp_con.connected());
     type_and_enter("a:1");
-    EXPECT_TRUE(main_form->close());
+    EXPECT_TRUE(close_window());
     EXPECT_FALSE(main_form->ftp_con.connected());
     EXPECT_TRUE(server.wait_for_closed_connections(1));
     EXPECT_THAT(commands(), Not(Contains("QUIT")));

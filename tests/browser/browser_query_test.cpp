@@ -39,7 +39,7 @@ bool is_ping_text(const std::string& text) {
 }
 
 void click_refresh_all() {
-    QTest::mouseClick(&BrowserTest::control<QPushButton>("Button1"), Qt::LeftButton);
+    BrowserTest::click("Button1");
 }
 
 TEST_F(BrowserTest, SelectingARowQueriesItsServerAndFillsRowAndDetails) {
@@ -213,18 +213,16 @@ TEST_F(BrowserTest, MouseBelowTheRowsClearsTheSelectionAndKeyboardMovesQuery) {
     QTreeWidgetItem& second = *serverlist().topLevelItem(1);
     // The right button selects too, whatever the horizontal position.
     const QRect bounds = serverlist().visualItemRect(&first);
-    QTest::mouseClick(serverlist().viewport(), Qt::RightButton, {},
-                      QPoint(700, bounds.center().y()));
+    kvtu::test::click(*serverlist().viewport(), QPoint(700, bounds.center().y()), Qt::RightButton);
     EXPECT_TRUE(first.isSelected());
     ASSERT_TRUE(server.wait_for_requests(1));
 
-    QTest::keyClick(&serverlist(), Qt::Key_Down);
+    kvtu::test::key(*main_form, Qt::Key_Down);
     EXPECT_TRUE(second.isSelected());
     ASSERT_TRUE(server.wait_for_requests(2));
     EXPECT_EQ(image_of(second), 15);
 
-    QTest::mouseClick(serverlist().viewport(), Qt::LeftButton, {},
-                      QPoint(20, serverlist().viewport()->height() - 2));
+    kvtu::test::click(*serverlist().viewport(), QPoint(20, serverlist().viewport()->height() - 2));
     EXPECT_TRUE(serverlist().selectedItems().isEmpty());
     EXPECT_FALSE(server.wait_for_requests(3, std::chrono::milliseconds(silence_wait_ms)));
     EXPECT_TRUE(boxes.empty());
@@ -263,7 +261,7 @@ TEST_F(BrowserTest, RefreshAllReloadsTheFileAndQueriesEveryLineInFileOrder) {
     EXPECT_THAT(drop_down(), ElementsAre(entry_of(silent.port()), entry_of(last.port()),
                                          entry_of(first.port())));
 
-    EXPECT_TRUE(main_form->close());
+    EXPECT_TRUE(close_window());
     EXPECT_EQ(read_list(), file);
 }
 

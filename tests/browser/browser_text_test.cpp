@@ -6,7 +6,7 @@
 #include "fake_game_server.h"
 #include "status_reply.h"
 #include "test_environment.h"
-#include "window_input.h"
+#include "user_input.h"
 
 namespace kvtu::browser::test {
 namespace {
@@ -29,7 +29,7 @@ TEST_F(BrowserTest, ListLinesInUtf8AndWindows1252ShowSortAndGoBackAsTheyCame) {
     // "Grün:1" and "Jörg:4" in Windows-1252, "Grün:2" in UTF-8.
     write_list("Gr\xfcn:1\r\nGrb:1\r\nGr\xc3\xbcn:2\r\nJ\xf6rg:4\r\n");
     start();
-    kvtu::test::activate(*main_form);
+    main_form->show();
     const QString grun_1 = utf8("Gr\xc3\xbcn:1");
     const QString grun_2 = utf8("Gr\xc3\xbcn:2");
     const QString jorg_4 = utf8("J\xc3\xb6rg:4");
@@ -42,9 +42,9 @@ TEST_F(BrowserTest, ListLinesInUtf8AndWindows1252ShowSortAndGoBackAsTheyCame) {
     // were go back byte for byte.
     QPlainTextEdit& memo = debug_memo();
     QTextCursor first_line(memo.document()->firstBlock());
-    kvtu::test::click_at(*memo.viewport(), memo.cursorRect(first_line).center());
-    kvtu::test::press_key(*main_form, Qt::Key_End);
-    kvtu::test::type_text(*main_form, "0");
+    kvtu::test::click(*memo.viewport(), memo.cursorRect(first_line).center());
+    kvtu::test::key(*main_form, Qt::Key_End);
+    kvtu::test::type(*main_form, "0");
     EXPECT_TRUE(main_form->close());
     EXPECT_EQ(read_list(), "Gr\xc3\xbcn:10\r\nGrb:1\r\nGr\xc3\xbcn:2\r\nJ\xf6rg:4\r\n");
     EXPECT_TRUE(boxes.empty());
@@ -61,9 +61,9 @@ TEST_F(BrowserTest, GameServerNamesInWindows1252ShowByTheRule) {
                              .text());
     write_list(entry_of(server.port()) + "\r\n");
     start();
-    kvtu::test::activate(*main_form);
+    main_form->show();
     QTreeWidgetItem& item = row(entry_of(server.port()));
-    kvtu::test::click_at(*serverlist().viewport(), serverlist().visualItemRect(&item).center());
+    kvtu::test::click(*serverlist().viewport(), serverlist().visualItemRect(&item).center());
     ASSERT_TRUE(boxes.empty()) << boxes.front().text;
     EXPECT_EQ(item.text(1), utf8("Caf\xc3\xa9 \xe2\x82\xac"));
     EXPECT_EQ(item.text(3), utf8("Stra\xc3\x9f"

@@ -116,7 +116,7 @@ TEST_F(BrowserTest, EmptyListOrOneLineBreakGivesNoEntries) {
 TEST_F(BrowserTest, CloseSavesTheMemoWithCarriageReturnLineFeeds) {
     write_list("a:1\nb:2\n");
     start();
-    EXPECT_TRUE(main_form->close());
+    EXPECT_TRUE(close_window());
     EXPECT_EQ(read_list(), "a:1\r\nb:2\r\n");
     EXPECT_TRUE(ui::Application::instance().terminated());
     EXPECT_TRUE(boxes.empty());
@@ -126,8 +126,8 @@ TEST_F(BrowserTest, EditsInTheMemoAreWhatTheCloseSaves) {
     write_list("a:1\r\nb:2\r\n");
     start();
     // What the user types is saved as UTF-8, a no-break space included, nothing replaced.
-    debug_memo().setPlainText(QString::fromUtf8("b:2\nh\xc3\xb4te\xc2\xa0:3"));
-    EXPECT_TRUE(main_form->close());
+    kvtu::test::type_into(debug_memo(), QString::fromUtf8("b:2\nh\xc3\xb4te\xc2\xa0:3"));
+    EXPECT_TRUE(close_window());
     EXPECT_EQ(read_list(), "b:2\r\nh\xc3\xb4te\xc2\xa0:3");
 }
 
@@ -141,17 +141,17 @@ TEST_F(BrowserTest, MissingListFolderShowsTheOpenErrorAndKeepsTheWindowUntilASav
 
     type_and_enter("a:1");
     boxes.clear();
-    EXPECT_FALSE(main_form->close());
+    EXPECT_FALSE(close_window());
     EXPECT_TRUE(main_form->isVisible());
     EXPECT_FALSE(ui::Application::instance().terminated());
-    EXPECT_FALSE(main_form->close());
+    EXPECT_FALSE(close_window());
     EXPECT_THAT(error_texts(),
                 ElementsAre("Cannot create file \"" + path + "\". No such file or directory.",
                             "Cannot create file \"" + path + "\". No such file or directory."));
     EXPECT_FALSE(fs::exists(list_path().parent_path()));
 
     fs::create_directories(list_path().parent_path());
-    EXPECT_TRUE(main_form->close());
+    EXPECT_TRUE(close_window());
     EXPECT_EQ(read_list(), "a:1\r\n");
 }
 
@@ -161,14 +161,14 @@ TEST_F(BrowserTest, AListThatCannotBeWrittenFullyKeepsTheWindowOpenWithItsList) 
     type_and_enter("b:2");
     fs::remove(list_path());
     fs::create_symlink("/dev/full", list_path());
-    EXPECT_FALSE(main_form->close());
+    EXPECT_FALSE(close_window());
     EXPECT_THAT(error_texts(), ElementsAre("Cannot write file \"" + list_path().string() +
                                            "\". No space left on device."));
     EXPECT_TRUE(main_form->isVisible());
     EXPECT_EQ(main_form->memo_lines(), (TStringDynArray{"a:1", "b:2"}));
 
     fs::remove(list_path());
-    EXPECT_TRUE(main_form->close());
+    EXPECT_TRUE(close_window());
     EXPECT_EQ(read_list(), "a:1\r\nb:2\r\n");
 }
 
@@ -184,7 +184,7 @@ TEST_F(BrowserTest, AListThatIsThereButCannotBeReadIsNotReplacedAtClose) {
     const int reader = ::open(list_path().c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
     boxes.clear();
-    EXPECT_TRUE(main_form->close());
+    EXPECT_TRUE(close_window());
     char byte = 0;
     EXPECT_LE(::read(reader, &byte, 1), 0);
     ::close(reader);
@@ -201,9 +201,9 @@ TEST_F(BrowserTest, AnUnreadableListIsSavedOnceRefreshAllHasReadTheFile) {
     kvtu::test::FakeGameServer silent;
     main_form->udp_client.set_receive_timeout(silence_wait_ms);
     write_list(entry_of(silent.port()) + "\r\n");
-    QTest::mouseClick(&control<QPushButton>("Button1"), Qt::LeftButton);
+    click("Button1");
     type_and_enter("a:1");
-    EXPECT_TRUE(main_form->close());
+    EXPECT_TRUE(close_window());
     EXPECT_EQ(read_list(), entry_of(silent.port()) + "\r\na:1\r\n");
 }
 
@@ -246,7 +246,7 @@ TEST_F(BrowserTest, EnterOnAnEmptyBoxAddsAnEmptyEntryByTheAppendRule) {
 TEST_F(BrowserTest, ALineDeletedFromTheMemoAndTypedAgainGivesASecondRow) {
     write_list("a:1\r\nb:2\r\n");
     start();
-    debug_memo().setPlainText("b:2\n");
+    kvtu::test::type_into(debug_memo(), "b:2\n");
     type_and_enter("a:1");
     EXPECT_EQ(main_form->memo_lines(), (TStringDynArray{"b:2", "a:1"}));
     EXPECT_THAT(captions(), ElementsAre("a:1", "a:1", "b:2"));
@@ -255,10 +255,10 @@ TEST_F(BrowserTest, ALineDeletedFromTheMemoAndTypedAgainGivesASecondRow) {
 TEST_F(BrowserTest, OtherKeysReachTheBoxAndTheDropDownOnlySetsItsText) {
     write_list("a:1\r\nb:2\r\n");
     start();
-    QLineEdit& edit = *server_ipport().lineEdit();
-    QTest::keyClicks(&edit, "c:3");
+    kvtu::test::click(server_ipport());
+    kvtu::test::type(*main_form, "c:3");
     EXPECT_EQ(server_ipport().currentText(), "c:3");
-    server_ipport().setCurrentIndex(1);
+    kvtu::test::pick(server_ipport(), 1);
     EXPECT_EQ(server_ipport().currentText(), "b:2");
     EXPECT_EQ(main_form->memo_lines(), (TStringDynArray{"a:1", "b:2"}));
     EXPECT_EQ(serverlist().topLevelItemCount(), 2);

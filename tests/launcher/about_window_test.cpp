@@ -26,12 +26,30 @@ TEST_F(LauncherTest, AboutWindowShowsItsComponents) {
     EXPECT_EQ(label("Label5")->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_TRUE(label("Label5")->font().underline());
     EXPECT_TRUE(label("Label2")->wordWrap());
+
+    // The window's designed font, and every text whole within its label and the window.
+    EXPECT_EQ(form_info->font().family().toStdString(), "MS Sans Serif");
+    EXPECT_EQ(form_info->font().pointSize(), 8);
+    for (const QLabel* shown : form_info->findChildren<QLabel*>()) {
+        if (shown->text().isEmpty()) continue;
+        const std::string name = shown->objectName().toStdString();
+        if (shown->objectName() != "label_title") {
+            EXPECT_EQ(shown->font().family().toStdString(), "MS Sans Serif") << name;
+        }
+        const QSize needed = shown->wordWrap()
+                                 ? QSize(shown->width(), shown->heightForWidth(shown->width()))
+                                 : shown->sizeHint();
+        EXPECT_LE(needed.width(), shown->width()) << name;
+        EXPECT_LE(needed.height(), shown->height()) << name;
+        EXPECT_TRUE(form_info->rect().contains(shown->geometry())) << name;
+    }
 }
 
 TEST_F(LauncherTest, AboutLinksOpenTheAddressAndAMailThroughTheDesktop) {
     const auto opener = kvtu::test::place_standin(sandbox() / "bin" / "xdg-open");
     setenv("PATH", ((sandbox() / "bin").string() + ":" + getenv("PATH")).c_str(), 1);
     start();
+    choose("about");
     const auto open_link = [&](const char* label_name, const char* record_name) {
         const auto record = sandbox() / record_name;
         kvtu::test::record_standin_to(record);

@@ -45,14 +45,20 @@ class GameStartTest : public LauncherTest {
     }
     static QCheckBox& box(const char* name) { return *main_form->findChild<QCheckBox*>(name); }
     static QLineEdit& field(const char* name) { return *main_form->findChild<QLineEdit*>(name); }
+    // Clicks into the field and types the text after what it holds.
+    static void type_in(const char* name, const QString& text) {
+        click(field(name));
+        kvtu::test::key(*main_form, Qt::Key_End);
+        kvtu::test::type(*main_form, text);
+    }
 
     // With a key that cannot be opened the switch set-up is skipped, boxes still change,
     // nothing is written, and launch and join neither start nor hide.
     void expect_store_left_alone() {
         EXPECT_TRUE(box("no_splash").isChecked());  // the design state stays
-        box("windowed").click();
+        click(box("windowed"));
         EXPECT_TRUE(box("windowed").isChecked());
-        QTest::keyClicks(&field("startup_mod"), "x");
+        type_in("startup_mod", "x");
         click(picture("img_launch"));
         click(picture("img_join"));
         EXPECT_TRUE(main_form->isVisible());
@@ -115,11 +121,11 @@ TEST_F(GameStartTest, AllSwitchesAndAModListFromTheBoxesAndTheField) {
     store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
     start();
     for (const char* name : box_names) {
-        if (std::string(name) != "beta196_start") box(name).setChecked(true);
+        if (std::string(name) != "beta196_start") click(box(name));
     }
-    QTest::keyClicks(&field("startup_mod"), "mod1;mod2");
+    type_in("startup_mod", "mod1;mod2");
     EXPECT_EQ(stored("mods"), "mod1;mod2");
-    item("launch").trigger();
+    choose("launch");
     expect_started("KorvanthUprising.exe",
                    {"-nosplash", "-window", "-twomon", "-benchmark", "-nodmusic", "-nosound",
                     "-mod=dxdll;brisolt;mod1;mod2"});
@@ -183,11 +189,16 @@ TEST_F(GameStartTest, NosplashYesInOtherCaseIsOverwrittenWithNo) {
 
 TEST_F(GameStartTest, TickingAndClearingABoxWritesYesThenNo) {
     start();
-    box("dxdll").click();
+    click(box("dxdll"));
     EXPECT_EQ(stored("dxdll"), "yes");
-    box("dxdll").click();
+    click(box("dxdll"));
     EXPECT_EQ(stored("dxdll"), "no");
-    box("beta196_start").setChecked(true);
+    // The keyboard ticks a box too.
+    click(box("beta196_start"));
+    kvtu::test::key(*main_form, Qt::Key_Space, Qt::NoModifier, " ");
+    EXPECT_FALSE(box("beta196_start").isChecked());
+    EXPECT_EQ(stored("beta196"), "no");
+    kvtu::test::key(*main_form, Qt::Key_Space, Qt::NoModifier, " ");
     EXPECT_EQ(stored("beta196"), "yes");
 }
 
@@ -195,11 +206,11 @@ TEST_F(GameStartTest, EmptiedModFieldIsStoredEmpty) {
     plant_game();
     store(settings::korvexe, (game_folder() / "KorvanthUprising.exe").string());
     start();
-    QTest::keyClicks(&field("startup_mod"), "ab");
+    type_in("startup_mod", "ab");
     EXPECT_EQ(stored("mods"), "ab");
-    QTest::keyClick(&field("startup_mod"), Qt::Key_Backspace);
+    kvtu::test::key(*main_form, Qt::Key_Backspace);
     EXPECT_EQ(stored("mods"), "a");
-    QTest::keyClick(&field("startup_mod"), Qt::Key_Backspace);
+    kvtu::test::key(*main_form, Qt::Key_Backspace);
     EXPECT_EQ(stored("mods"), "");
     click(picture("img_launch"));
     expect_started("KorvanthUprising.exe", {"-mod="});
@@ -224,7 +235,7 @@ TEST_F(GameStartTest, JoinAppendsTheAddressAsTyped) {
     EXPECT_TRUE(main_form->isHidden());
 
     main_form->tray_icon().deliver(ui::TrayIcon::left_button_down);
-    QTest::keyClicks(&field("server_ip"), "10.0.0.7:2302");
+    type_in("server_ip", "10.0.0.7:2302");
     click(picture("img_join"));
     expect_started("KorvanthUprising.exe", {"-mod=", "-connect=10.0.0.7:2302"});
 }

@@ -1,12 +1,12 @@
 #pragma once
 // Runs the launcher's real windows in the test process: the settings store and the install
-// folder are the sandbox's, message boxes are recorded instead of shown.
+// folder are the sandbox's, message boxes are recorded instead of shown, and input arrives as
+// a person gives it (user_input.h).
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -22,6 +22,7 @@
 #include "platform/ui/picture_control.h"
 #include "platform/ui/tray_icon.h"
 #include "skin_fixture.h"
+#include "user_input.h"
 
 namespace kvtu::launcher::test {
 
@@ -35,10 +36,14 @@ class LauncherTest : public ::testing::Test {
     }
 
     void TearDown() override {
+        kvtu::test::leave_input();
         destroy_windows();
-        // The application object outlives the test; a later test in the same process starts
-        // from an application that is not minimised.
-        ui::Application::instance().restore();
+        // The application object and the drag state outlive the test; a later test in the same
+        // process starts from them as the program does.
+        ui::Application::instance().reset();
+        drag_active = false;
+        drag_start_x = 0;
+        drag_start_y = 0;
         ui::Application::instance().set_message_recorder(nullptr);
         ui::TrayIcon::assume_notification_area(false);
     }
@@ -67,21 +72,47 @@ class LauncherTest : public ::testing::Test {
         return *action;
     }
 
-    // Mouse events straight to a control, at positions in its own coordinates. For a move,
-    // `button` is the button held (Qt::NoButton for none).
-    static void mouse(QWidget& control, QEvent::Type type, Qt::MouseButton button, QPoint at) {
-        const Qt::MouseButtons buttons =
-            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-        const Qt::MouseButton changed = type == QEvent::MouseMove ? Qt::NoButton : button;
-        QMouseEvent event(type, QPointF(at), control.mapToGlobal(QPointF(at)), changed, buttons,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(&control, &event);
+    // A point of the main window where only the background picture lies.
+    static QPoint bare_background() { return {150, 12}; }
+
+    // Opens the popup menu the way the desktop offers it: a right click on the notification
+    // icon where there is a notification area, else on the background picture.
+    static void open_popup_menu() {
+        if (ui::TrayIcon::notification_area_available()) {
+            main_form->tray_icon().deliver(ui::TrayIcon::right_button_down);
+        } else {
+            kvtu::test::click(*main_form, bare_background(), Qt::RightButton);
+        }
     }
 
-    static void click(ui::PictureControl& control) {
-        mouse(control, QEvent::MouseButtonPress, Qt::LeftButton, {2, 2});
-        mouse(control, QEvent::MouseButtonRelease, Qt::LeftButton, {2, 2});
+    // Opens the popup menu and clicks its item.
+    static void choose(const char* name) {
+        open_popup_menu();
+        kvtu::test::choose(main_form->systray_popup(), item(name));
     }
+
+    // A mouse event at a point of the control, in its own coordinates, delivered to its window:
+    // the widget under that point gets it. For a move, the buttons held are those pressed
+    // before; MouseButtonDblClick is the second press of a double click.
+    static void mouse(const QWidget& control, QEvent::Type type, Qt::MouseButton button,
+                      QPoint at) {
+        switch (type) {
+            case QEvent::MouseButtonPress:
+                kvtu::test::press(control, at, button);
+                break;
+            case QEvent::MouseButtonRelease:
+                kvtu::test::release(control, at, button);
+                break;
+            case QEvent::MouseButtonDblClick:
+                kvtu::test::second_press_of_double_click(control, at);
+                break;
+            default:
+                kvtu::test::move_pointer(control, at);
+                break;
+        }
+    }
+
+    static void click(const QWidget& control) { kvtu::test::click(control); }
 
     std::vector<ui::MessageRecord> boxes;
 };

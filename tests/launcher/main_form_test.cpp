@@ -22,16 +22,23 @@ using kvtu::test::record_standin_to;
 using kvtu::test::sandbox;
 
 TEST_F(LauncherTest, WindowsAreCentredWhenFirstShownAndKeepTheirPlaceAfterwards) {
+    ui::TrayIcon::assume_notification_area(true);
     start();
     const QRect area = main_form->screen()->availableGeometry();
     EXPECT_EQ(main_form->frameGeometry().center(), area.center());
 
-    main_form->move(area.topLeft() + QPoint(10, 20));
-    main_form->hide();
-    main_form->show();
-    EXPECT_EQ(main_form->pos(), area.topLeft() + QPoint(10, 20));
+    // Dragged elsewhere, hidden to the icon and shown again, it stays where it was dragged.
+    mouse(*main_form, QEvent::MouseButtonPress, Qt::LeftButton, bare_background());
+    mouse(*main_form, QEvent::MouseMove, Qt::LeftButton, bare_background() + QPoint(10, 20));
+    // The window followed the pointer, which is over the grabbed point again.
+    mouse(*main_form, QEvent::MouseButtonRelease, Qt::LeftButton, bare_background());
+    const QPoint dragged = main_form->pos();
+    EXPECT_EQ(main_form->frameGeometry().center(), area.center() + QPoint(10, 20));
+    click(picture("img_minimize"));
+    main_form->tray_icon().deliver(ui::TrayIcon::left_button_down);
+    EXPECT_EQ(main_form->pos(), dragged);
 
-    form_setup->show();
+    click(picture("img_setup"));
     EXPECT_EQ(form_setup->frameGeometry().center(), area.center());
 }
 
@@ -140,6 +147,8 @@ TEST_F(LauncherTest, DragMovesTheWindowByThePointersMovement) {
 }
 
 TEST_F(LauncherTest, RightButtonAndMoveWithoutPressMoveNothing) {
+    // With a notification area the right button opens no menu on the background.
+    ui::TrayIcon::assume_notification_area(true);
     start();
     const QPoint origin = main_form->pos();
     ui::PictureControl& background = picture("img_background");
@@ -149,6 +158,7 @@ TEST_F(LauncherTest, RightButtonAndMoveWithoutPressMoveNothing) {
     mouse(background, QEvent::MouseButtonRelease, Qt::RightButton, {40, 40});
     EXPECT_EQ(main_form->pos(), origin);
     EXPECT_FALSE(drag_active);
+    EXPECT_FALSE(main_form->systray_popup().isVisible());
 }
 
 TEST_F(LauncherTest, ReleaseMovesEvenWithoutADragAndPressesOnButtonsDoNotDrag) {
@@ -156,10 +166,15 @@ TEST_F(LauncherTest, ReleaseMovesEvenWithoutADragAndPressesOnButtonsDoNotDrag) {
     const QPoint origin = main_form->pos();
     mouse(picture("img_setup"), QEvent::MouseButtonPress, Qt::LeftButton, {2, 2});
     EXPECT_FALSE(drag_active);
-    // The last start point stays; a lone left release still makes the last move.
+    mouse(picture("img_setup"), QEvent::MouseMove, Qt::LeftButton, {12, 14});
+    mouse(picture("img_setup"), QEvent::MouseButtonRelease, Qt::LeftButton, {12, 14});
+    EXPECT_EQ(main_form->pos(), origin);
+    // The last start point stays; a lone left release still makes the last move. No input
+    // gives the picture a release without its press (the pressed control keeps the mouse), so
+    // the handler is called itself.
     drag_start_x = 10;
     drag_start_y = 10;
-    mouse(picture("img_background"), QEvent::MouseButtonRelease, Qt::LeftButton, {13, 14});
+    main_form->DragMouseUp(Qt::LeftButton, Qt::NoModifier, 13, 14);
     EXPECT_EQ(main_form->pos(), origin + QPoint(3, 4));
 }
 
@@ -241,7 +256,7 @@ TEST_F(LauncherTest, MinimiseCommandHidesSetsStayOnTopAndAddsTheIconAgain) {
     ui::TrayIcon::assume_notification_area(true);
     start();
     main_form->tray_icon().remove();
-    main_form->setWindowState(Qt::WindowMinimized);
+    kvtu::test::minimise_by_window_manager(*main_form);
     QTRY_VERIFY(main_form->isHidden());
     EXPECT_TRUE(main_form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(main_form->tray_icon().present());
@@ -257,7 +272,7 @@ TEST_F(LauncherTest, MinimiseCommandHidesSetsStayOnTopAndAddsTheIconAgain) {
 
 TEST_F(LauncherTest, MinimiseCommandWithoutANotificationAreaLeavesTheWindowMinimised) {
     start();
-    main_form->setWindowState(Qt::WindowMinimized);
+    kvtu::test::minimise_by_window_manager(*main_form);
     QTRY_VERIFY(main_form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCoreApplication::processEvents();
     EXPECT_TRUE(main_form->isVisible());
@@ -272,11 +287,40 @@ TEST_F(LauncherTest, RightButtonOnTheIconPopsTheMenuAtTheCursor) {
     EXPECT_EQ(main_form->systray_popup().pos(), QPoint(120, 90));
 }
 
+// The desktop's stand-in for the icon's menu: where no notification area can take the icon,
+// a right click on the background picture opens the same menu, whose items work as there.
+TEST_F(LauncherTest, WithoutANotificationAreaTheBackgroundOpensTheIconsMenu) {
+    start();
+    QMenu& menu = main_form->systray_popup();
+    kvtu::test::click(*main_form, bare_background(), Qt::RightButton);
+    ASSERT_TRUE(menu.isVisible());
+    EXPECT_EQ(menu.pos(), main_form->mapToGlobal(bare_background()));
+    kvtu::test::choose(menu, item("about"));
+    EXPECT_FALSE(menu.isVisible());
+    EXPECT_TRUE(form_info->isVisible());
+
+    // A right click on a control over the background is that control's.
+    kvtu::test::click(picture("img_setup"), {2, 2}, Qt::RightButton);
+    EXPECT_FALSE(menu.isVisible());
+
+    // Where the icon can be clicked, its menu is there, and the background opens none.
+    ui::TrayIcon::assume_notification_area(true);
+    kvtu::test::click(*main_form, bare_background(), Qt::RightButton);
+    EXPECT_FALSE(menu.isVisible());
+}
+
 TEST_F(LauncherTest, StartMinimizedExactlyYesMinimisesTheApplication) {
     store(settings::start_minimized, "yes");
     create_windows();
     EXPECT_TRUE(ui::Application::instance().minimized());
     EXPECT_TRUE(main_form->tray_icon().present());
+    // The loop's start shows the window minimised, already placed where a restore shows it.
+    QTimer::singleShot(100, [] { ui::Application::instance().terminate(); });
+    ui::Application::instance().run(*main_form);
+    EXPECT_TRUE(main_form->isVisible());
+    EXPECT_TRUE(main_form->isMinimized());
+    EXPECT_EQ(main_form->frameGeometry().center(),
+              main_form->screen()->availableGeometry().center());
 }
 
 TEST_F(LauncherTest, StartMinimizedOtherTextsStartNormally) {
@@ -317,8 +361,8 @@ TEST_F(LauncherTest, StartsTheThreeProgramsFromTheInstallFolderWithoutArguments)
         std::function<void()> trigger;
     } starts[] = {
         {"kvtu_dadererizarud", [this] { click(picture("img_serverdetails")); }},
-        {"kvtu_cfg_editor", [this] { item("cfgedit").trigger(); }},
-        {"kvtu_vavaver_update", [this] { item("update").trigger(); }},
+        {"kvtu_cfg_editor", [] { choose("cfgedit"); }},
+        {"kvtu_vavaver_update", [] { choose("update"); }},
     };
     start();
     for (const auto& expected : starts) {
@@ -365,17 +409,17 @@ TEST_F(LauncherTest, SetupPictureAndOptionItemShowTheSetupDialog) {
     start();
     click(picture("img_setup"));
     EXPECT_TRUE(form_setup->isVisible());
-    form_setup->close();
+    kvtu::test::close_window(*form_setup);
     EXPECT_FALSE(form_setup->isVisible());
-    item("options").trigger();
+    choose("options");
     EXPECT_TRUE(form_setup->isVisible());
     EXPECT_EQ(form_setup->windowTitle(), "KVT:U Vavaver Setup");
 }
 
 TEST_F(LauncherTest, AboutTwiceShowsOneAboutWindow) {
     start();
-    item("about").trigger();
-    item("about").trigger();
+    choose("about");
+    choose("about");
     int visible_about_windows = 0;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window->isVisible() && qobject_cast<Tform_info*>(window) != nullptr) {
@@ -385,30 +429,38 @@ TEST_F(LauncherTest, AboutTwiceShowsOneAboutWindow) {
     EXPECT_EQ(visible_about_windows, 1);
     EXPECT_TRUE(form_info->isVisible());
     // Closing it only hides it, and the program goes on.
-    form_info->close();
+    kvtu::test::close_window(*form_info);
     EXPECT_FALSE(form_info->isVisible());
     EXPECT_FALSE(ui::Application::instance().terminated());
 }
 
 TEST_F(LauncherTest, ClosePictureEndsTheLoopWithOtherWindowsOpen) {
     create_windows();
-    QTimer::singleShot(0, [this] {
-        item("about").trigger();
-        item("options").trigger();
+    bool clicked = false;
+    QTimer::singleShot(0, [&clicked] {
+        choose("about");
+        choose("options");
         click(picture("img_close"));
+        clicked = true;
     });
     ui::Application::instance().run(*main_form);  // returns when the loop has ended
+    EXPECT_TRUE(clicked);
     EXPECT_TRUE(ui::Application::instance().terminated());
+    EXPECT_TRUE(form_info->isVisible());
     EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(LauncherTest, ExitItemEndsTheProgram) {
+    ui::TrayIcon::assume_notification_area(true);
     create_windows();
-    QTimer::singleShot(0, [this] {
+    bool chosen = false;
+    QTimer::singleShot(0, [&chosen] {
         click(picture("img_minimize"));
-        item("Exit").trigger();
+        choose("Exit");
+        chosen = true;
     });
     ui::Application::instance().run(*main_form);
+    EXPECT_TRUE(chosen);
     EXPECT_TRUE(ui::Application::instance().terminated());
 }
 

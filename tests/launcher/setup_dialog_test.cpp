@@ -19,7 +19,7 @@
 #include "platform/core/hive_format.h"
 #include "platform/ui/open_dialog.h"
 #include "test_environment.h"
-#include "window_input.h"
+#include "user_input.h"
 
 namespace kvtu::launcher::test {
 namespace {
@@ -57,6 +57,12 @@ class SetupDialogTest : public LauncherTest {
         form_setup = new Tform_setup;
         return *form_setup;
     }
+    // Created, then shown as the main window's setup picture shows it, for the user's input.
+    static Tform_setup& open_dialog() {
+        create_dialog();
+        show_window(*form_setup);
+        return *form_setup;
+    }
 
     template <class Widget>
     static Widget& child(const char* name) {
@@ -68,7 +74,28 @@ class SetupDialogTest : public LauncherTest {
     static QLineEdit& field(const char* name) { return child<QLineEdit>(name); }
     static QCheckBox& box(const char* name) { return child<QCheckBox>(name); }
     static QComboBox& combo() { return child<QComboBox>("combo_styles"); }
-    static void press(const char* name) { child<QPushButton>(name).click(); }
+    // What a person does: bring the control's page to the front, then click or type.
+    static void bring_forward(const QWidget& control) {
+        auto& pages = child<QTabWidget>("tab_1");
+        for (int index = 0; index < pages.count(); ++index) {
+            if (pages.widget(index)->isAncestorOf(&control)) kvtu::test::show_page(pages, index);
+        }
+    }
+    static void press(const char* name) {
+        QPushButton& button = child<QPushButton>(name);
+        bring_forward(button);
+        click(button);
+    }
+    static void set_box(const char* name, bool ticked) {
+        QCheckBox& check_box = box(name);
+        bring_forward(check_box);
+        if (check_box.isChecked() != ticked) click(check_box);
+    }
+    // Replaces what the field holds by typing.
+    static void fill(const QWidget& field, const QString& text) {
+        bring_forward(field);
+        kvtu::test::type_into(field, text);
+    }
 
     // Removes a value that the fixture's skin recorded, for tests that need it missing.
     static void forget(std::string_view name) {
@@ -251,6 +278,7 @@ TEST_F(SetupDialogTest, DialogHasItsDesignedShapeAndComponents) {
     EXPECT_EQ(form_setup->exe_dir.filter_pattern(), "KORVANTHUPRISING.EXE");
 
     const std::string hive_before = file_bytes(hive_path());
+    show_window(*form_setup);
     press("Button2");
     EXPECT_EQ(file_bytes(hive_path()), hive_before);
     EXPECT_TRUE(boxes.empty());
@@ -337,13 +365,12 @@ TEST_F(SetupDialogTest, StoredStyleWithoutFolderIsShownWithAnEmptyDescription) {
     store(settings::style, "gone");
     put_skin("classic", night_sky);
     std::filesystem::create_directories(install_dir() / "styles" / "bare");
-    create_dialog();
+    open_dialog();
     EXPECT_EQ(combo().currentText(), "gone");
     EXPECT_EQ(description(), no_description);
 
     // A folder without a style file: no description either, and no message.
-    combo().lineEdit()->clear();
-    QTest::keyClicks(combo().lineEdit(), "bare");
+    fill(combo(), "bare");
     EXPECT_EQ(description(), no_description);
     EXPECT_TRUE(boxes.empty());
 }
@@ -353,34 +380,34 @@ TEST_F(SetupDialogTest, TypingOrPickingASkinReadsItsDescriptionAtEveryChange) {
     forget(settings::style);
     put_skin("classic", night_sky);
     put_skin("cl", "[madeby]\nstylename=Short\n");
-    create_dialog();
+    open_dialog();
 
-    QLineEdit& edit = *combo().lineEdit();
     ASSERT_EQ(combo().currentText(), "");
-    QTest::keyClicks(&edit, "c");
+    bring_forward(combo());
+    click(combo());
+    kvtu::test::type(*form_setup, "c");
     EXPECT_EQ(combo().currentText(), "c");
     EXPECT_EQ(description(), no_description);
-    QTest::keyClicks(&edit, "l");
+    kvtu::test::type(*form_setup, "l");
     EXPECT_EQ(description()[0], "Short");
-    QTest::keyClicks(&edit, "as");
+    kvtu::test::type(*form_setup, "as");
     EXPECT_EQ(combo().currentText(), "clas");
     EXPECT_EQ(description(), no_description);
-    QTest::keyClicks(&edit, "sic");
+    kvtu::test::type(*form_setup, "sic");
     EXPECT_EQ(description(), night_sky_description);
 
     // A pick from the list.
-    edit.clear();
+    fill(combo(), "");
     EXPECT_EQ(description(), no_description);
     const int classic = combo().findText("classic");
     ASSERT_GE(classic, 0);
-    combo().setCurrentIndex(classic);
-    emit combo().activated(classic);
+    kvtu::test::pick(combo(), classic);
+    EXPECT_EQ(combo().currentText(), "classic");
     EXPECT_EQ(description(), night_sky_description);
 
     // Picking the name the field already holds changes no text, and reads the file again.
     put_skin("classic", "[madeby]\nstylename=Repainted\n");
-    combo().setCurrentIndex(classic);
-    emit combo().activated(classic);
+    kvtu::test::pick(combo(), classic);
     EXPECT_EQ(description()[0], "Repainted");
 }
 
@@ -412,7 +439,7 @@ TEST_F(SetupDialogTest, SelectStoresTheChosenExecutableAtOnceAndShowsIt) {
     // Short enough to fit whole.
     const std::string chosen = "/games/KorvanthUprising.exe";
     answer_open_dialog(chosen);
-    create_dialog();
+    open_dialog();
     ASSERT_LE(
         label("label_korvexe").fontMetrics().horizontalAdvance(QString::fromStdString(chosen)),
         210);
@@ -432,7 +459,7 @@ TEST_F(SetupDialogTest, SelectStoresTheChosenExecutableAtOnceAndShowsIt) {
 }
 
 TEST_F(SetupDialogTest, LongPathLosesItsLeadingFoldersAndAtLastShowsOnlyTheFileName) {
-    create_dialog();
+    open_dialog();
     const QFontMetrics metrics = label("label_korvexe").fontMetrics();
     const auto fits = [&metrics](const std::string& text) {
         return metrics.horizontalAdvance(QString::fromStdString(text)) <= 210;
@@ -472,10 +499,9 @@ TEST_F(SetupDialogTest, LongPathLosesItsLeadingFoldersAndAtLastShowsOnlyTheFileN
 }
 
 TEST_F(SetupDialogTest, OptionsApplyWritesTheAutostartEntryAndBothFlagsAndTheirReverse) {
-    create_dialog();
-    show_window(*form_setup);
-    box("checkbox_autostart").setChecked(true);
-    box("checkbox_minimized").setChecked(true);
+    open_dialog();
+    set_box("checkbox_autostart", true);
+    set_box("checkbox_minimized", true);
     press("button_options_apply");
     const std::string program = install_dir().string() + "/kvt_vavaver";
     EXPECT_EQ(values_of(settings::run_key), (Values{{"KVT:U Vavaver", program}}));
@@ -486,8 +512,8 @@ TEST_F(SetupDialogTest, OptionsApplyWritesTheAutostartEntryAndBothFlagsAndTheirR
     EXPECT_NE(entry->find(program), std::string::npos);
     EXPECT_TRUE(form_setup->isVisible());
 
-    box("checkbox_autostart").setChecked(false);
-    box("checkbox_minimized").setChecked(false);
+    set_box("checkbox_autostart", false);
+    set_box("checkbox_minimized", false);
     press("button_options_apply");
     EXPECT_TRUE(values_of(settings::run_key).empty());
     EXPECT_FALSE(autostart::current_entry());
@@ -500,14 +526,14 @@ TEST_F(SetupDialogTest, OptionsApplyWritesTheAutostartEntryAndBothFlagsAndTheirR
 
 TEST_F(SetupDialogTest, OptionsApplyWithoutAnEntryOrInstallFolder) {
     forget(settings::installdir);
-    create_dialog();
+    open_dialog();
     press("button_options_apply");
     EXPECT_TRUE(values_of(settings::run_key).empty());
     EXPECT_FALSE(autostart::current_entry());
     EXPECT_EQ(values_of(settings::launcher_key),
               (Values{{"style", "design"}, {"autostart", "no"}, {"start_minimized", "no"}}));
 
-    box("checkbox_autostart").setChecked(true);
+    set_box("checkbox_autostart", true);
     press("button_options_apply");
     EXPECT_EQ(values_of(settings::run_key), (Values{{"KVT:U Vavaver", "/kvt_vavaver"}}));
     EXPECT_TRUE(boxes.empty());
@@ -515,10 +541,9 @@ TEST_F(SetupDialogTest, OptionsApplyWithoutAnEntryOrInstallFolder) {
 
 TEST_F(SetupDialogTest, StylesApplyStoresTheFieldAsItIsAndAsksForARestart) {
     put_skin("classic", night_sky);
-    create_dialog();
+    open_dialog();
     EXPECT_EQ(combo().currentText(), "design");
-    combo().lineEdit()->clear();
-    QTest::keyClicks(combo().lineEdit(), "not listed");
+    fill(combo(), "not listed");
     press("button_style_apply");
     EXPECT_EQ(values_of(settings::launcher_key),
               (Values{{"installdir", install_dir().string()}, {"style", "not listed"}}));
@@ -527,7 +552,7 @@ TEST_F(SetupDialogTest, StylesApplyStoresTheFieldAsItIsAndAsksForARestart) {
     EXPECT_EQ(boxes[0].title, "KVT:U Vavaver v1.0.6");
     EXPECT_EQ(boxes[0].text, "Please restart application to change style.");
 
-    combo().lineEdit()->clear();
+    fill(combo(), "");
     press("button_style_apply");
     EXPECT_EQ(values_of(settings::launcher_key),
               (Values{{"installdir", install_dir().string()}, {"style", ""}}));
@@ -535,13 +560,13 @@ TEST_F(SetupDialogTest, StylesApplyStoresTheFieldAsItIsAndAsksForARestart) {
 }
 
 TEST_F(SetupDialogTest, ServersetupApplyWritesTheSixValuesAsTypedAndInOrder) {
-    create_dialog();
-    QTest::keyClicks(&field("server_ftp_host"), " ftp.example.org ");
-    field("server_ftp_port").setText("abc");
-    QTest::keyClicks(&field("server_ftp_base"), "/srv/game");
-    QTest::keyClicks(&field("server_ftp_user"), "ola");
-    QTest::keyClicks(&field("server_ftp_pass"), "p\"w\\d");
-    box("server_ftp_psvc").setChecked(true);
+    open_dialog();
+    fill(field("server_ftp_host"), " ftp.example.org ");
+    fill(field("server_ftp_port"), "abc");
+    fill(field("server_ftp_base"), "/srv/game");
+    fill(field("server_ftp_user"), "ola");
+    fill(field("server_ftp_pass"), "p\"w\\d");
+    set_box("server_ftp_psvc", true);
     press("button_serversetup_apply");
     EXPECT_EQ(values_of(settings::ftp_key), (Values{{"ftp_host", " ftp.example.org "},
                                                     {"ftp_port", "abc"},
@@ -551,8 +576,8 @@ TEST_F(SetupDialogTest, ServersetupApplyWritesTheSixValuesAsTypedAndInOrder) {
                                                     {"ftp_psvc", "yes"}}));
     EXPECT_EQ(values_of(settings::launcher_key), skin_values());
 
-    box("server_ftp_psvc").setChecked(false);
-    field("server_ftp_host").clear();
+    set_box("server_ftp_psvc", false);
+    fill(field("server_ftp_host"), "");
     press("button_serversetup_apply");
     EXPECT_EQ(values_of(settings::ftp_key), (Values{{"ftp_host", ""},
                                                     {"ftp_port", "abc"},
@@ -580,12 +605,11 @@ TEST_F(SetupDialogTest, EachOkHidesTheDialogAndStoresNothing) {
     for (const auto& [page, ok] : oks) {
         SCOPED_TRACE(ok);
         show_window(*form_setup);
-        pages.setCurrentIndex(page);
-        box("checkbox_autostart").setChecked(true);
-        box("checkbox_minimized").setChecked(true);
-        box("server_ftp_psvc").setChecked(true);
-        field("server_ftp_host").setText("changed");
-        combo().setEditText("classic");
+        set_box("checkbox_autostart", true);
+        set_box("checkbox_minimized", true);
+        set_box("server_ftp_psvc", true);
+        fill(field("server_ftp_host"), "changed");
+        fill(combo(), "classic");
         press(ok);
         EXPECT_FALSE(form_setup->isVisible());
         EXPECT_EQ(file_bytes(hive_path()), hive_before);
@@ -593,11 +617,11 @@ TEST_F(SetupDialogTest, EachOkHidesTheDialogAndStoresNothing) {
         show_window(*form_setup);
         EXPECT_EQ(pages.currentIndex(), page);
         EXPECT_EQ(field("server_ftp_host").text(), "changed");
-        form_setup->hide();
+        kvtu::test::close_window(*form_setup);
     }
     // The close box only hides it too.
     show_window(*form_setup);
-    form_setup->close();
+    kvtu::test::close_window(*form_setup);
     EXPECT_FALSE(form_setup->isVisible());
     EXPECT_EQ(file_bytes(hive_path()), hive_before);
     EXPECT_FALSE(autostart::current_entry());
@@ -610,7 +634,7 @@ TEST_F(SetupDialogTest, UnopenableStoreLeavesTheDesignStateAndOnlyOptionsApplyCo
     std::filesystem::remove_all(config_home() / "kvtu");
     put_file(config_home() / "kvtu", "not a folder");
     put_skin("classic", night_sky);
-    create_dialog();
+    open_dialog();
     EXPECT_EQ(label("label_korvexe").text(), "");
     EXPECT_EQ(combo().count(), 0);
     EXPECT_EQ(combo().currentText(), "");
@@ -623,7 +647,7 @@ TEST_F(SetupDialogTest, UnopenableStoreLeavesTheDesignStateAndOnlyOptionsApplyCo
     press("button_select_korvexe");
     EXPECT_EQ(label("label_korvexe").text(), "");
 
-    combo().setEditText("classic");
+    fill(combo(), "classic");
     EXPECT_EQ(description(), no_description);
     press("button_serversetup_apply");
     // Nothing was stored, so there is no restart to ask for.
@@ -631,7 +655,7 @@ TEST_F(SetupDialogTest, UnopenableStoreLeavesTheDesignStateAndOnlyOptionsApplyCo
     EXPECT_TRUE(boxes.empty());
 
     press("button_options_apply");
-    box("checkbox_autostart").setChecked(true);
+    set_box("checkbox_autostart", true);
     press("button_options_apply");
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].kind, ui::MessageKind::error);
@@ -676,18 +700,6 @@ TEST_F(SetupDialogTest, MistypedFtpValueEndsCreationBeforeTheOptionBoxes) {
 class SetupDialogTextTest : public SetupDialogTest {
   protected:
     static QString utf8(const char* text) { return QString::fromUtf8(text); }
-
-    static void show_page(int index) {
-        QTabBar& tabs = *child<QTabWidget>("tab_1").findChild<QTabBar*>();
-        kvtu::test::click_at(tabs, tabs.tabRect(index).center());
-    }
-
-    // Clicks into the field and types the text over what it held.
-    static void type_into(QWidget& field, const QString& text) {
-        kvtu::test::click_at(field, QPoint(8, field.height() / 2));
-        kvtu::test::press_key(*form_setup, Qt::Key_A, Qt::ControlModifier);
-        kvtu::test::type_text(*form_setup, text);
-    }
 };
 
 TEST_F(SetupDialogTextTest, GamePathAndSkinsInUtf8AndWindows1252) {
@@ -697,7 +709,7 @@ TEST_F(SetupDialogTextTest, GamePathAndSkinsInUtf8AndWindows1252) {
     store(settings::style, "Gr\xc3\xbcn");
     store(settings::korvexe, "/home/J\xc3\xb6rg/KorvanthUprising.exe");
     create_dialog();
-    kvtu::test::activate(*form_setup);
+    form_setup->show();
 
     EXPECT_EQ(label("label_korvexe").text(), utf8("/home/J\xc3\xb6rg/KorvanthUprising.exe"));
     EXPECT_EQ(listed_styles(), QStringList({utf8("Alt\xc3\xa9"), utf8("Gr\xc3\xbcn"), "design"}));
@@ -706,16 +718,15 @@ TEST_F(SetupDialogTextTest, GamePathAndSkinsInUtf8AndWindows1252) {
     EXPECT_EQ(label("label_style_from").text(), utf8("J\xc3\xb6rg"));
 
     // Picked from the list with the arrow keys, the 1252 folder is stored as its own bytes.
-    show_page(1);
-    type_into(combo(), "");
+    fill(combo(), "");
     for (int tries = 0; tries < combo().count() && combo().currentText() != utf8("Alt\xc3\xa9");
          ++tries) {
-        kvtu::test::press_key(*form_setup, Qt::Key_Down);
+        kvtu::test::key(*form_setup, Qt::Key_Down);
     }
     ASSERT_EQ(combo().currentText(), utf8("Alt\xc3\xa9"));
     EXPECT_EQ(label("label_style_name").text(), utf8("Caf\xc3\xa9"));
     EXPECT_EQ(label("label_style_from").text(), utf8("J\xc3\xb6rg \xe2\x82\xac"));
-    kvtu::test::click_at(child<QPushButton>("button_style_apply"));
+    press("button_style_apply");
     EXPECT_EQ(values_of(settings::launcher_key),
               (Values{{"installdir", install_dir().string()},
                       {"style", "Alt\xe9"},
@@ -727,9 +738,9 @@ TEST_F(SetupDialogTextTest, GamePathAndSkinsInUtf8AndWindows1252) {
         {utf8("Alt\xc3\xa9"), "Alt\xe9"},
         {utf8("Neu \xe2\x82\xac"), "Neu \xe2\x82\xac"}};
     for (const auto& [name, stored] : typed) {
-        type_into(combo(), name);
+        fill(combo(), name);
         EXPECT_EQ(label("label_style_name").text().isEmpty(), stored.starts_with("Neu"));
-        kvtu::test::click_at(child<QPushButton>("button_style_apply"));
+        press("button_style_apply");
         EXPECT_EQ(values_of(settings::launcher_key)[1],
                   (std::pair<std::string, std::string>{"style", stored}));
     }
@@ -737,14 +748,13 @@ TEST_F(SetupDialogTextTest, GamePathAndSkinsInUtf8AndWindows1252) {
 
     // A path in Windows-1252, and one too long for the label: shortened as shown.
     answer_open_dialog("/home/J\xf6rg/KorvanthUprising.exe");
-    show_page(0);
-    kvtu::test::click_at(child<QPushButton>("button_select_korvexe"));
+    press("button_select_korvexe");
     EXPECT_EQ(label("label_korvexe").text(), utf8("/home/J\xc3\xb6rg/KorvanthUprising.exe"));
     std::string long_path = "/home/J\xc3\xb6rg";
     for (int folder = 0; folder < 20; ++folder) long_path += "/Sp\xc3\xa4ter";
     long_path += "/KorvanthUprising.exe";
     answer_open_dialog(long_path);
-    kvtu::test::click_at(child<QPushButton>("button_select_korvexe"));
+    press("button_select_korvexe");
     const QString shown = label("label_korvexe").text();
     EXPECT_TRUE(shown.startsWith("/.../")) << shown.toStdString();
     EXPECT_TRUE(shown.endsWith(utf8("/Sp\xc3\xa4ter/KorvanthUprising.exe"))) << shown.toStdString();
@@ -759,13 +769,12 @@ TEST_F(SetupDialogTextTest, FtpFieldsKeepStoredBytesUntilChangedAndStoreTypedTex
     store_ftp(settings::ftp_pass, "p\xe4");
     store_ftp(settings::ftp_host, "h\xc3\xb6st");
     create_dialog();
-    kvtu::test::activate(*form_setup);
+    form_setup->show();
     EXPECT_EQ(field("server_ftp_user").text(), utf8("J\xc3\xb6rg"));
     EXPECT_EQ(field("server_ftp_pass").text(), utf8("p\xc3\xa4"));
     EXPECT_EQ(field("server_ftp_host").text(), utf8("h\xc3\xb6st"));
 
-    show_page(2);
-    kvtu::test::click_at(child<QPushButton>("button_serversetup_apply"));
+    press("button_serversetup_apply");
     EXPECT_EQ(values_of(settings::ftp_key), (Values{{"ftp_user", "J\xf6rg"},
                                                     {"ftp_pass", "p\xe4"},
                                                     {"ftp_host", "h\xc3\xb6st"},
@@ -773,11 +782,11 @@ TEST_F(SetupDialogTextTest, FtpFieldsKeepStoredBytesUntilChangedAndStoreTypedTex
                                                     {"ftp_base", ""},
                                                     {"ftp_psvc", "no"}}));
 
-    type_into(field("server_ftp_pass"), utf8("p\xc3\xa4\xe2\x82\xac\xd1\x88"));  // pä€ш
-    kvtu::test::click_at(field("server_ftp_user"));
-    kvtu::test::press_key(*form_setup, Qt::Key_End);
-    kvtu::test::type_text(*form_setup, "x");
-    kvtu::test::click_at(child<QPushButton>("button_serversetup_apply"));
+    fill(field("server_ftp_pass"), utf8("p\xc3\xa4\xe2\x82\xac\xd1\x88"));  // pä€ш
+    kvtu::test::click(field("server_ftp_user"));
+    kvtu::test::key(*form_setup, Qt::Key_End);
+    kvtu::test::type(*form_setup, "x");
+    press("button_serversetup_apply");
     EXPECT_EQ(values_of(settings::ftp_key), (Values{{"ftp_user", "J\xc3\xb6rgx"},
                                                     {"ftp_pass", "p\xc3\xa4\xe2\x82\xac\xd1\x88"},
                                                     {"ftp_host", "h\xc3\xb6st"},

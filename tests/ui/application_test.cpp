@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QMessageBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -11,6 +16,8 @@
 
 #include "platform/core/errors.h"
 #include "platform/ui/guarded.h"
+#include "platform/ui/message_box.h"
+#include "user_input.h"
 
 namespace kvtu::ui {
 namespace {
@@ -22,7 +29,10 @@ class ApplicationTest : public ::testing::Test {
         Application::instance().set_message_recorder(
             [this](const MessageRecord& record) { boxes.push_back(record); });
     }
-    void TearDown() override { Application::instance().set_message_recorder(nullptr); }
+    void TearDown() override {
+        Application::instance().set_message_recorder(nullptr);
+        Application::instance().reset();
+    }
 
     std::vector<MessageRecord> boxes;
 };
@@ -65,27 +75,75 @@ TEST_F(ApplicationTest, PlainMessageKeepsItsText) {
     EXPECT_EQ(boxes[0].text, "Note!");
 }
 
-TEST_F(ApplicationTest, RealBoxShowsAServersTextAsWritten) {
-    Application::instance().set_message_recorder(nullptr);
+// What a real message box showed, read while it ran; the box is then closed with Enter.
+struct ShownBox {
+    bool shown = false;
+    QString title;
+    QString text;
     Qt::TextFormat format = Qt::RichText;
-    QString shown;
-    // The box runs its own modal loop; it is read and closed from inside that loop, with a
-    // bounded number of tries so that the test cannot hang.
+    QRect frame;
+    QRect ok_button;
+    bool scrolls = false;
+    bool closed_by_enter = false;
+};
+
+// Shows a box through `show` and reads it from inside its modal loop, with a bounded number of
+// tries; a box that Enter does not close is closed, so that the test cannot hang.
+ShownBox read_box(const std::function<void()>& show) {
+    ShownBox seen;
     std::function<void(int)> when_shown = [&](int tries_left) {
         QTimer::singleShot(10, [&, tries_left] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                format = box->textFormat();
-                shown = box->text();
-                box->accept();
-            } else if (tries_left > 0) {
-                when_shown(tries_left - 1);
+            auto* box = qobject_cast<MessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                if (tries_left > 0) when_shown(tries_left - 1);
+                return;
             }
+            seen.shown = true;
+            seen.title = box->windowTitle();
+            seen.text = box->text();
+            seen.format = qobject_cast<QLabel*>(box->text_area().widget())->textFormat();
+            seen.frame = box->frameGeometry();
+            seen.ok_button =
+                QRect(box->ok_button().mapToGlobal(QPoint(0, 0)), box->ok_button().size());
+            seen.scrolls = box->text_area().verticalScrollBar()->maximum() > 0;
+            kvtu::test::key(*box, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+            seen.closed_by_enter = !box->isVisible();
+            if (!seen.closed_by_enter) box->reject();
         });
     };
     when_shown(500);
-    Application::instance().show_message("<b>550</b> No such file");
-    EXPECT_EQ(format, Qt::PlainText);
-    EXPECT_EQ(shown, "<b>550</b> No such file");
+    show();
+    return seen;
+}
+
+// A real box shows a text as written, whatever it looks like, centred on the screen with its
+// final size; a text of any length leaves the box and its button on the screen, the text
+// scrolling inside it.
+TEST_F(ApplicationTest, RealBoxShowsItsTextAsWrittenCentredAndWithinTheScreen) {
+    Application::instance().set_message_recorder(nullptr);
+    const QRect free_area = QGuiApplication::primaryScreen()->availableGeometry();
+
+    const ShownBox note =
+        read_box([] { Application::instance().show_message("<b>550</b> No such file"); });
+    ASSERT_TRUE(note.shown);
+    EXPECT_EQ(note.title, "Title v1");
+    EXPECT_EQ(note.text, "<b>550</b> No such file");
+    EXPECT_EQ(note.format, Qt::PlainText);
+    EXPECT_LE((note.frame.center() - free_area.center()).manhattanLength(), 1);
+    EXPECT_FALSE(note.scrolls);
+    EXPECT_TRUE(note.closed_by_enter);
+
+    std::string reply;
+    for (int line = 0; line < 20000; ++line) reply += "550-line " + std::to_string(line) + "\n";
+    reply += "550 end";
+    const ShownBox error = read_box([&reply] { Application::instance().show_error(reply); });
+    ASSERT_TRUE(error.shown);
+    EXPECT_EQ(error.text.toStdString(), reply + ".");
+    EXPECT_TRUE(free_area.contains(error.frame)) << error.frame.height();
+    EXPECT_TRUE(free_area.contains(error.ok_button));
+    EXPECT_TRUE(error.scrolls);
+    EXPECT_LE((error.frame.center() - free_area.center()).manhattanLength(), 1);
+    EXPECT_TRUE(error.closed_by_enter);
 }
 
 TEST_F(ApplicationTest, TerminateEndsTheLoopAlsoWhenCalledBeforeIt) {

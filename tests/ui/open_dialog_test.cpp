@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QListView>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -14,6 +16,7 @@
 #include <string>
 
 #include "test_environment.h"
+#include "user_input.h"
 
 namespace kvtu::ui {
 namespace {
@@ -47,8 +50,17 @@ TEST(OpenDialogTest, ChoosesAnExistingFileAndKeepsItsNameAsTheFileSystemSpellsIt
     when_dialog_runs([&](QFileDialog& running) {
         shown_filter = running.selectedNameFilter();
         mode = running.fileMode();
-        running.selectFile(QString::fromUtf8(game.c_str()));
-        QMetaObject::invokeMethod(&running, "accept");
+        // The dialog opens where the last one was left, maybe in a folder that is gone: it is
+        // sent to the game's folder, and the name is typed into its name field.
+        running.setDirectory(QString::fromUtf8(folder.c_str()));
+        kvtu::test::type(running, "KorvanthUprising.exe");
+        const QPushButton* open =
+            running.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open);
+        EXPECT_TRUE(QTest::qWaitFor([open] { return open->isEnabled(); }, 10000));
+        if (QApplication::activePopupWidget() != nullptr) {
+            kvtu::test::key(*QApplication::activePopupWidget(), Qt::Key_Escape);
+        }
+        kvtu::test::key(running, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     });
     ASSERT_TRUE(dialog.execute(nullptr));
     EXPECT_EQ(dialog.file_name(), game.string());
@@ -56,7 +68,7 @@ TEST(OpenDialogTest, ChoosesAnExistingFileAndKeepsItsNameAsTheFileSystemSpellsIt
     EXPECT_EQ(shown_filter.toStdString(), "KorvanthUprising.exe");
     EXPECT_EQ(mode, QFileDialog::ExistingFile);
 
-    when_dialog_runs([](QFileDialog& running) { running.reject(); });
+    when_dialog_runs([](QFileDialog& running) { kvtu::test::key(running, Qt::Key_Escape); });
     EXPECT_FALSE(dialog.execute(nullptr));
     EXPECT_EQ(dialog.file_name(), game.string());
 }
@@ -89,7 +101,7 @@ TEST(OpenDialogTest, ListsTheGameFileWhateverTheCaseOfItsName) {
                 if (index.flags().testFlag(Qt::ItemIsEnabled)) listed << index.data().toString();
             }
         }
-        running.reject();
+        kvtu::test::key(running, Qt::Key_Escape);
     });
     EXPECT_FALSE(dialog.execute(nullptr));
     listed.sort();

@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "user_input.h"
+
 namespace kvtu::ui {
 namespace {
 
@@ -39,29 +41,32 @@ class PictureControlTest : public ::testing::Test {
         picture.show();
         record_all(picture, record);
     }
+    void TearDown() override { kvtu::test::leave_input(); }
     PictureControl picture;
     Recorded record;
 };
 
 TEST_F(PictureControlTest, LeftPressAndReleaseInsideIsAClickBeforeTheRelease) {
-    QTest::mousePress(&picture, Qt::LeftButton, {}, QPoint(5, 6));
-    QTest::mouseRelease(&picture, Qt::LeftButton, {}, QPoint(7, 8));
-    EXPECT_EQ(record.events, (std::vector<std::string>{"down 1 5,6", "click", "up 1 7,8"}));
+    kvtu::test::press(picture, {5, 6});
+    kvtu::test::release(picture, {7, 8});
+    // The pointer moved between the press and the release.
+    EXPECT_EQ(record.events,
+              (std::vector<std::string>{"down 1 5,6", "move 7,8", "click", "up 1 7,8"}));
 }
 
 TEST_F(PictureControlTest, RightButtonOrReleaseOutsideIsNoClick) {
-    QTest::mousePress(&picture, Qt::RightButton, {}, QPoint(5, 6));
-    QTest::mouseRelease(&picture, Qt::RightButton, {}, QPoint(5, 6));
-    QTest::mousePress(&picture, Qt::LeftButton, {}, QPoint(5, 6));
-    QTest::mouseRelease(&picture, Qt::LeftButton, {}, QPoint(60, 6));
+    kvtu::test::click(picture, {5, 6}, Qt::RightButton);
+    // The pressed picture keeps the mouse: the release outside is reported to it.
+    kvtu::test::press(picture, {5, 6});
+    kvtu::test::release(picture, {60, 6});
     EXPECT_EQ(record.events,
               (std::vector<std::string>{"down 2 5,6", "up 2 5,6", "down 1 5,6", "up 1 60,6"}));
 }
 
 TEST_F(PictureControlTest, SecondPressOfADoubleClickIsDoubleClickThenPressAndNoSecondClick) {
-    QTest::mouseClick(&picture, Qt::LeftButton, {}, QPoint(3, 4));
-    QTest::mouseDClick(&picture, Qt::LeftButton, {}, QPoint(3, 4));
-    QTest::mouseRelease(&picture, Qt::LeftButton, {}, QPoint(3, 4));
+    kvtu::test::click(picture, {3, 4});
+    kvtu::test::second_press_of_double_click(picture, {3, 4});
+    kvtu::test::release(picture, {3, 4});
     EXPECT_EQ(record.events, (std::vector<std::string>{"down 1 3,4", "click", "up 1 3,4", "double",
                                                        "down 1 3,4", "up 1 3,4"}));
 }
