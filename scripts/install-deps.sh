@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-pyftpdlib
   xdg-utils iputils-ping
-  xvfb icewm libx11-dev libxtst-dev
+  xvfb icewm trayer libx11-dev libxtst-dev
   fonts-dejavu-core
 )
 

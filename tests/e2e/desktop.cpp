@@ -9,9 +9,12 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -24,6 +27,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* screen_size = "1024x768x24";
+// Longer and wider than the double-click time and distance of the programs' toolkit (400 ms,
+// 5 pixels).
+constexpr std::chrono::milliseconds double_click_time{600};
+constexpr int double_click_distance = 10;
 
 // The window manager's settings: its taskbar, with or without the notification area; nothing
 // that reaches outside the test (clock, monitors, mail); and the focus rules that the tests
@@ -137,39 +144,42 @@ struct Desktop::Connection {
         return value ? value->number(index) : -1;
     }
 
+    struct Tree {
+        Window parent = None;
+        std::vector<Window> children;  // bottom to top
+    };
+
+    // The window's place in the tree; nothing when it has gone.
+    std::optional<Tree> tree(Window window) const {
+        Window root_window = None;
+        Tree tree;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(display, window, &root_window, &tree.parent, &children, &count) == 0) {
+            return std::nullopt;
+        }
+        tree.children.assign(children, children + count);
+        if (children != nullptr) XFree(children);
+        return tree;
+    }
+
+    Window parent_of(Window window) const {
+        const auto place = tree(window);
+        return place ? place->parent : None;
+    }
+
     // Every window below the root, top-level ones before the windows inside them.
     std::vector<Window> all_windows() const {
         std::vector<Window> windows;
         std::vector<Window> waiting{root()};
         while (!waiting.empty()) {
-            const Window window = waiting.back();
+            const auto place = tree(waiting.back());
             waiting.pop_back();
-            Window root_window = None;
-            Window parent = None;
-            Window* children = nullptr;
-            unsigned int count = 0;
-            if (XQueryTree(display, window, &root_window, &parent, &children, &count) == 0) {
-                continue;
-            }
-            for (unsigned int i = 0; i < count; ++i) {
-                windows.push_back(children[i]);
-                waiting.push_back(children[i]);
-            }
-            if (children != nullptr) XFree(children);
+            if (!place) continue;
+            windows.insert(windows.end(), place->children.begin(), place->children.end());
+            waiting.insert(waiting.end(), place->children.begin(), place->children.end());
         }
         return windows;
-    }
-
-    Window parent_of(Window window) const {
-        Window root_window = None;
-        Window parent = None;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        if (XQueryTree(display, window, &root_window, &parent, &children, &count) == 0) {
-            return None;
-        }
-        if (children != nullptr) XFree(children);
-        return parent;
     }
 
     bool lies_in(Window window, Window outer) const {
@@ -249,10 +259,8 @@ bool wait_until(const std::function<bool()>& condition, std::chrono::millisecond
 }
 
 Desktop::Desktop(const std::filesystem::path& folder, NotificationArea notification_area)
-    : connection_(std::make_unique<Connection>()) {
-    const std::filesystem::path settings = folder / "icewm";
-    std::filesystem::create_directories(settings);
-    std::ofstream(settings / "preferences") << preferences(notification_area);
+    : folder_(folder), connection_(std::make_unique<Connection>()) {
+    std::filesystem::create_directories(folder_ / "icewm");
 
     // The server picks a free display itself and writes its number into the pipe.
     int channel[2];
@@ -262,7 +270,7 @@ Desktop::Desktop(const std::filesystem::path& folder, NotificationArea notificat
     server_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(channel[1]), "-screen", "0",
                                  screen_size, "-nolisten", "tcp", "-noreset"},
-        EnvironmentChanges{}, folder / "xvfb.log", channel[1]);
+        EnvironmentChanges{}, folder_ / "xvfb.log", channel[1]);
     close(channel[1]);
     const std::string number = first_line(channel[0], wait_limit);
     close(channel[0]);
@@ -281,11 +289,16 @@ Desktop::Desktop(const std::filesystem::path& folder, NotificationArea notificat
     if (!XTestQueryExtension(connection_->display, &event_base, &error_base, &major, &minor)) {
         throw std::runtime_error("the X server has no XTest extension");
     }
+    start_window_manager(notification_area);
+}
 
+void Desktop::start_window_manager(NotificationArea notification_area) {
+    const std::filesystem::path settings = folder_ / "icewm";
+    std::ofstream(settings / "preferences") << preferences(notification_area);
     window_manager_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{"icewm"},
         EnvironmentChanges{{"DISPLAY", display_}, {"ICEWM_PRIVCFG", settings.string()}},
-        folder / "icewm.log");
+        folder_ / "icewm.log");
     const bool ready = wait_until([&] {
         const Connection& x = *connection_;
         const bool managed = x.number(x.root(), "_NET_SUPPORTING_WM_CHECK") > 0;
@@ -299,8 +312,21 @@ Desktop::Desktop(const std::filesystem::path& folder, NotificationArea notificat
     if (!ready) throw std::runtime_error("the window manager did not come up:\n" + logs());
 }
 
+void Desktop::start_panel_with_notification_area() {
+    // A bare panel of its own at the top edge: it holds only the notification area, and
+    // claims no room from the work area.
+    panel_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"trayer", "--edge", "top", "--align", "right", "--widthtype",
+                                 "request", "--SetDockType", "true", "--SetPartialStrut", "false"},
+        EnvironmentChanges{{"DISPLAY", display_}}, folder_ / "trayer.log");
+    if (!wait_until([this] { return notification_area_present(); })) {
+        throw std::runtime_error("the panel took no notification area:\n" + logs());
+    }
+}
+
 Desktop::~Desktop() {
     connection_.reset();
+    if (panel_) panel_->stop();
     if (window_manager_) window_manager_->stop();
     if (server_) server_->stop();
 }
@@ -369,6 +395,23 @@ std::optional<WindowId> Desktop::popup_menu(pid_t process) {
         if (!is_tip) return window;
     }
     return std::nullopt;
+}
+
+std::vector<WindowId> Desktop::taskbar_entries() {
+    const Connection& x = *connection_;
+    std::vector<WindowId> entries;
+    for (const Window window : x.all_windows()) {
+        // IceWM keeps a button window for each entry in its task pane.
+        if (view(window).title != "TaskPane") continue;
+        if (const auto pane = x.tree(window)) {
+            std::copy_if(pane->children.begin(), pane->children.end(), std::back_inserter(entries),
+                         [&](Window button) { return x.viewable(button); });
+        }
+        break;
+    }
+    std::sort(entries.begin(), entries.end(),
+              [&](WindowId a, WindowId b) { return view(a).area.x < view(b).area.x; });
+    return entries;
 }
 
 WindowView Desktop::view(WindowId window) {
@@ -444,11 +487,27 @@ void Desktop::move_pointer(WindowId window, int x, int y) {
 }
 
 void Desktop::click(WindowId window, int x, int y, Button button) {
-    move_pointer(window, x, y);
+    const Connection& connection = *connection_;
+    Click click{0, 0, button, {}};
+    Window child = None;
+    XTranslateCoordinates(connection.display, window, connection.root(), x, y, &click.x, &click.y,
+                          &child);
+    for (const Click& earlier : recent_clicks_) {
+        if (earlier.button == button && std::abs(earlier.x - click.x) <= double_click_distance &&
+            std::abs(earlier.y - click.y) <= double_click_distance) {
+            std::this_thread::sleep_until(earlier.time + double_click_time);
+        }
+    }
+    XTestFakeMotionEvent(connection.display, -1, click.x, click.y, CurrentTime);
     const unsigned int number = static_cast<unsigned int>(button);
-    XTestFakeButtonEvent(connection_->display, number, True, CurrentTime);
-    XTestFakeButtonEvent(connection_->display, number, False, CurrentTime);
-    connection_->flush();
+    XTestFakeButtonEvent(connection.display, number, True, CurrentTime);
+    XTestFakeButtonEvent(connection.display, number, False, CurrentTime);
+    connection.flush();
+    click.time = Clock::now();
+    std::erase_if(recent_clicks_, [&](const Click& earlier) {
+        return click.time - earlier.time > double_click_time;
+    });
+    recent_clicks_.push_back(click);
 }
 
 void Desktop::click_middle(WindowId window, Button button) {
@@ -486,6 +545,7 @@ std::string Desktop::logs() const {
     std::string text;
     if (server_) text += "  Xvfb:\n" + log_tail(server_->log());
     if (window_manager_) text += "  icewm:\n" + log_tail(window_manager_->log());
+    if (panel_) text += "  trayer:\n" + log_tail(panel_->log());
     return text;
 }
 

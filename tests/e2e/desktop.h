@@ -1,9 +1,9 @@
 #pragma once
 // A desktop of the test's own: an Xvfb server on a free display with IceWM as its window
-// manager, which brings a taskbar and, unless it is switched off, a notification area. The
-// test looks at it only from outside, as the X server shows it (windows, their state, place,
-// size and title), and drives it with real input through the XTest extension, as a person at
-// keyboard and mouse does.
+// manager, which brings a taskbar and, unless it is switched off, a notification area (or a
+// panel brings one later). The test looks at it only from outside, as the X server shows it
+// (windows, their state, place, size and title), and drives it with real input through the
+// XTest extension, as a person at keyboard and mouse does.
 #include <sys/types.h>
 
 #include <chrono>
@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "child_process.h"
 
@@ -35,7 +36,8 @@ struct WindowView {
 
     bool exists = false;
     bool viewable = false;  // mapped, and so are the windows it lies in
-    // As the window manager records it (WM_STATE): withdrawn while it manages the window not.
+    // As the window manager records it (WM_STATE): withdrawn when it does not manage the
+    // window, as for a hidden one.
     State state = State::withdrawn;
     Area area;                 // the window's own area, in screen coordinates
     std::string title;         // its caption
@@ -63,6 +65,10 @@ class Desktop {
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
 
+    // Starts a panel of its own that holds a notification area, as when a desktop's panel
+    // comes up after the programs (at log-on, say); waits until it manages the area.
+    void start_panel_with_notification_area();
+
     const std::string& display() const { return display_; }
     // The screen without the taskbar.
     Area work_area();
@@ -80,6 +86,8 @@ class Desktop {
     std::optional<WindowId> notification_icon(pid_t process);
     // The process's open popup menu.
     std::optional<WindowId> popup_menu(pid_t process);
+    // The buttons of the taskbar's entries, from left to right (IceWM's task pane).
+    std::vector<WindowId> taskbar_entries();
 
     WindowView view(WindowId window);
     // The process that owns the window, as the window tells; -1 when it does not.
@@ -89,7 +97,8 @@ class Desktop {
     std::string describe();
 
     // A press and release of the button at a point of the window, given in the window's own
-    // coordinates, or at its middle.
+    // coordinates, or at its middle. A click on the spot of a click just before waits until
+    // it cannot read as the second half of a double click, as a person's single clicks do.
     void click(WindowId window, int x, int y, Button button = Button::left);
     void click_middle(WindowId window, Button button = Button::left);
     void move_pointer(WindowId window, int x, int y);
@@ -105,10 +114,24 @@ class Desktop {
   private:
     struct Connection;
 
+    void start_window_manager(NotificationArea notification_area);
+
+    std::filesystem::path folder_;
     std::string display_;
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> window_manager_;
+    std::unique_ptr<ChildProcess> panel_;
     std::unique_ptr<Connection> connection_;
+
+    struct Click {
+        int x;  // on the screen
+        int y;
+        Button button;
+        std::chrono::steady_clock::time_point time;
+    };
+    // The clicks of the last moments: a click on the spot of one of them must not read as a
+    // double click to the program that had that one, whatever clicks went to others between.
+    std::vector<Click> recent_clicks_;
 };
 
 }  // namespace kvtu::test

@@ -219,5 +219,40 @@ TEST_F(LauncherRoad, WithoutANotificationAreaTheBackgroundsMenuReachesAboutAndEx
         << "the menu's Exit did not end the launcher";
 }
 
+TEST_F(LauncherRoad, ANotificationAreaThatComesLaterTakesTheIconAtTheNextMinimise) {
+    Desktop& screen = start_desktop(NotificationArea::switched_off);
+    ASSERT_NO_FATAL_FAILURE(install());
+    ChildProcess& launcher = start(launcher_program());
+    const pid_t process = launcher.pid();
+    const auto main_window = await_main_window(process);
+    ASSERT_TRUE(main_window) << "no launcher window of " << window_width << " x " << window_height;
+    ASSERT_TRUE(shown(*main_window));
+
+    // With no notification area the minimise picture leaves the window in the taskbar,
+    // minimised, and the taskbar brings it back.
+    click_skin_control(*main_window, "minimize_button");
+    EXPECT_TRUE(wait_until([&] {
+        const WindowView view = screen.view(*main_window);
+        return view.state == WindowView::State::iconic && !view.viewable;
+    })) << "without a notification area the minimise picture did not minimise to the taskbar";
+    const auto entries = screen.taskbar_entries();
+    ASSERT_EQ(entries.size(), 1u) << "the launcher is not the taskbar's one entry";
+    screen.click_middle(entries.front());
+    ASSERT_TRUE(shown(*main_window));
+
+    // A notification area that comes later takes the icon at the next minimise; the first
+    // click on the icon shows the window again.
+    screen.start_panel_with_notification_area();
+    click_skin_control(*main_window, "minimize_button");
+    EXPECT_TRUE(hidden(*main_window));
+    ASSERT_TRUE(await([&] { return screen.notification_icon(process); }))
+        << "the notification area that came later got no icon";
+    ASSERT_TRUE(click_icon(process));
+    ASSERT_TRUE(shown(*main_window)) << "the first click on the icon did not show the window";
+
+    click_skin_control(*main_window, "close_button");
+    EXPECT_EQ(exit_code(launcher.wait_for_exit(wait_limit)), 0);
+}
+
 }  // namespace
 }  // namespace kvtu::test
