@@ -1,5 +1,5 @@
 // The installed launcher as a user meets it: on a desktop with a taskbar and a notification
-// area, and on one without a notification area.
+// area, on one without a notification area, and on one whose notification area comes later.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -66,6 +66,7 @@ TEST_F(LauncherRoad, FromTheFirstStartThroughSwitchLaunchJoinSetupAndBrowserToCl
     const fs::path game = place_standin(sandbox() / "game" / "KorvanthUprising.exe");
     const fs::path game_record = sandbox() / "game.record";
     record_standin_to(game_record);
+    // The game as the setup dialog's Select stores it.
     store(settings::launcher_key, settings::korvexe, game.string());
 
     // First start: the skinned window in the middle of the desktop, its taskbar entry under
