@@ -37,10 +37,17 @@ std::string unescaped(std::string_view text) {
 }  // namespace
 
 void RoadTest::SetUp() {
-    if (const char* home = getenv("HOME")) home_before_ = home;
+    // A home of the test's own, with the data folder under it, for everything that the
+    // programs, the install step and the desktop keep per user.
     const fs::path home = sandbox() / "home";
     fs::create_directories(home);
-    setenv("HOME", home.c_str(), 1);
+    for (const auto& [name, value] :
+         {std::pair{"HOME", home}, std::pair{"XDG_DATA_HOME", home / ".local" / "share"}}) {
+        const char* before = getenv(name);
+        environment_before_.emplace_back(
+            name, before ? std::optional<std::string>(before) : std::nullopt);
+        setenv(name, value.c_str(), 1);
+    }
     // As a login session has it: the runtime folder is the user's alone.
     fs::permissions(runtime_dir(), fs::perms::owner_all, fs::perm_options::replace);
 }
@@ -59,11 +66,14 @@ void RoadTest::TearDown() {
     desktop_.reset();
     // A later test in this process must not send its stand-ins' records into this sandbox.
     unsetenv("KVTU_STANDIN_RECORD");
-    if (home_before_) {
-        setenv("HOME", home_before_->c_str(), 1);
-    } else {
-        unsetenv("HOME");
+    for (const auto& [name, value] : environment_before_) {
+        if (value) {
+            setenv(name.c_str(), value->c_str(), 1);
+        } else {
+            unsetenv(name.c_str());
+        }
     }
+    environment_before_.clear();
 }
 
 Desktop& RoadTest::start_desktop(Desktop::NotificationArea notification_area) {

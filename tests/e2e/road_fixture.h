@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "child_process.h"
@@ -74,7 +75,8 @@ class RoadTest : public ::testing::Test {
   private:
     std::unique_ptr<Desktop> desktop_;
     std::vector<std::unique_ptr<ChildProcess>> programs_;
-    std::optional<std::string> home_before_;
+    // The variables that SetUp changed, as they were.
+    std::vector<std::pair<std::string, std::optional<std::string>>> environment_before_;
 };
 
 // The lines of a text file, without their line ends (CR LF, LF or CR).
