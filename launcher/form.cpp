@@ -82,6 +82,9 @@ Tmain_form::Tmain_form(QWidget* parent)
     systray_popup_ = new QMenu(this);
     setFixedSize(372, 273);
     setWindowIcon(application_icon());
+    // The window has no title bar to show its own caption; what the desktop's taskbar shows of
+    // it is the application's title, as on the platform the launcher was designed for.
+    setWindowTitle(ui::to_qstring(ui::Application::instance().title()));
     build_systray_popup();
     indy_server_latency.on_reply = [this](const net::EchoReply& reply) {
         indy_server_latencyReply(reply);

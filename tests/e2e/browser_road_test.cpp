@@ -28,8 +28,8 @@ constexpr std::string_view window_title = "KVT:U Server Browser";
 constexpr Point refresh_all_button = {52, 38};
 constexpr Point address_box = {230, 37};
 constexpr Point connect_button = {301, 323};
-constexpr Point config_box = {440, 369};
-constexpr Point edit_config_button = {448, 399};
+constexpr Point config_box = {440, 391};
+constexpr Point edit_config_button = {448, 421};
 // The second row of the server list: below the list's column heads, each row some 18 pixels
 // high.
 constexpr Point second_row = {60, 101};

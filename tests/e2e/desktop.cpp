@@ -426,6 +426,14 @@ WindowView Desktop::view(WindowId window) {
                           &child);
     view.area.width = attributes.width;
     view.area.height = attributes.height;
+    // Left, right, top, bottom; a window without a frame has none (the property is missing).
+    long extents[4] = {0, 0, 0, 0};
+    for (std::size_t side = 0; side < 4; ++side) {
+        extents[side] = std::max(0L, x.number(window, "_NET_FRAME_EXTENTS", side));
+    }
+    view.frame = {view.area.x - int(extents[0]), view.area.y - int(extents[2]),
+                  view.area.width + int(extents[0] + extents[1]),
+                  view.area.height + int(extents[2] + extents[3])};
     switch (x.number(window, "WM_STATE")) {
         case NormalState:
             view.state = WindowView::State::normal;

@@ -40,6 +40,7 @@ struct WindowView {
     // window, as for a hidden one.
     State state = State::withdrawn;
     Area area;                 // the window's own area, in screen coordinates
+    Area frame;                // the area with the window manager's frame around it
     std::string title;         // its caption
     std::string taskbar_text;  // what the taskbar shows: the icon name, else the caption
 };

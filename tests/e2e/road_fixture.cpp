@@ -167,7 +167,8 @@ std::optional<WindowId> RoadTest::await(const std::function<std::optional<Window
 
 bool RoadTest::centred(WindowId window) {
     const Area work = desktop_->work_area();
-    const Area area = desktop_->view(window).area;
+    // The frame is what the user sees of the window: it, not the client area, is centred.
+    const Area area = desktop_->view(window).frame;
     // Halving an odd difference may round either way.
     return std::abs(area.x - (work.x + (work.width - area.width) / 2)) <= 1 &&
            std::abs(area.y - (work.y + (work.height - area.height) / 2)) <= 1;

@@ -45,7 +45,8 @@ TEST_F(LauncherTest, WindowsAreCentredWhenFirstShownAndKeepTheirPlaceAfterwards)
 TEST_F(LauncherTest, MainWindowHasItsDesignedShapeAndComponents) {
     start();
     EXPECT_EQ(main_form->size(), QSize(372, 273));
-    EXPECT_EQ(main_form->windowTitle(), "KVT:U Vavaver");
+    // The taskbar entry reads the application title.
+    EXPECT_EQ(main_form->windowTitle(), "KVT:U Vavaver v1.0.6");
     EXPECT_TRUE(main_form->windowFlags().testFlag(Qt::FramelessWindowHint));
 
     struct Expected {
