@@ -17,19 +17,26 @@ struct Registry::Impl {
     std::optional<std::vector<std::string>> key;  // the open key's path parts
     std::string key_path;
 
+    enum class Change { failed, none, made };
+
     // Applies `change` to the freshly read tree under the write lock and stores the result; the
     // autostart entry follows a change of its mirrored value and is put back when the store
     // fails. False when anything fails; the hive is then unchanged.
-    bool update(const std::function<bool(hive::Key&)>& change,
+    bool update(const std::function<Change(hive::Key&)>& change,
                 const std::optional<std::string_view>& mirrored_value,
                 const std::optional<std::string>& entry) {
         auto lock = file.lock_for_writing();
         if (!lock) return false;
         auto root = file.load();
-        if (!root || !change(*root)) return false;
-        if (!mirrored_value || !autostart::mirrored(key_path, *mirrored_value)) {
-            return file.store(*root, *lock);
-        }
+        if (!root) return false;
+        const Change outcome = change(*root);
+        if (outcome == Change::failed) return false;
+        const bool mirrored = mirrored_value && autostart::mirrored(key_path, *mirrored_value);
+        // The forms write their values back whenever a control is set, at every start too:
+        // a write that changes nothing leaves the file alone rather than replace and flush it.
+        // A mirrored value still puts its entry, which may have been lost beside it.
+        if (outcome == Change::none && !mirrored) return true;
+        if (!mirrored) return file.store(*root, *lock);
         std::optional<std::string> previous = autostart::current_entry();
         if (!autostart::put_entry(entry)) return false;
         if (file.store(*root, *lock)) return true;
@@ -52,7 +59,7 @@ bool Registry::open_key(std::string_view path, bool can_create) {
         if (!can_create) return false;
         auto create = [&](hive::Key& fresh) {
             hive::make_key(fresh, *parts);
-            return true;
+            return Impl::Change::made;
         };
         if (!impl_->update(create, std::nullopt, std::nullopt)) return false;
     }
@@ -90,9 +97,13 @@ void Registry::write_string(std::string_view name, std::string_view text) {
     std::string data(text);
     data += '\0';
     auto store = [&](hive::Key& root) {
-        hive::set_value(hive::make_key(root, *impl_->key),
-                        hive::Value{std::string(name), hive::reg_sz, data});
-        return true;
+        hive::Key& key = hive::make_key(root, *impl_->key);
+        const hive::Value* held = hive::find_value(key, name);
+        if (held != nullptr && held->kind == hive::reg_sz && held->data == data) {
+            return Impl::Change::none;
+        }
+        hive::set_value(key, hive::Value{std::string(name), hive::reg_sz, data});
+        return Impl::Change::made;
     };
     if (!impl_->update(store, name, autostart::desktop_entry(text.substr(0, text.find('\0'))))) {
         throw RegistryError(failed_set_data_message(std::string(name)));
@@ -103,11 +114,11 @@ bool Registry::delete_value(std::string_view name) {
     if (!impl_->key) return false;
     auto remove = [&](hive::Key& root) {
         hive::Key* key = hive::find_key(root, *impl_->key);
-        if (key != nullptr && hive::remove_value(*key, name)) return true;
+        if (key != nullptr && hive::remove_value(*key, name)) return Impl::Change::made;
         // An entry file that outlived its value (a write cut short between the two) must not
         // keep starting the launcher once the user has turned the log-on start off.
         if (autostart::mirrored(impl_->key_path, name)) autostart::put_entry(std::nullopt);
-        return false;
+        return Impl::Change::failed;
     };
     return impl_->update(remove, name, std::nullopt);
 }

@@ -42,6 +42,10 @@ TEST(AutostartEntry, TheRunValueAndItsEntryFileComeAndGoTogether) {
 
     registry.write_string(settings::autostart_value, "/other//kvt_vavaver");
     EXPECT_EQ(exec_line(), "\"/other//kvt_vavaver\"");
+    // Writing the value it already holds still puts back an entry file that was lost.
+    std::filesystem::remove(entry_file());
+    registry.write_string(settings::autostart_value, "/other//kvt_vavaver");
+    EXPECT_EQ(exec_line(), "\"/other//kvt_vavaver\"");
 
     EXPECT_TRUE(registry.delete_value(settings::autostart_value));
     EXPECT_EQ(registry.read_string(settings::autostart_value), "");

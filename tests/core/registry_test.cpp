@@ -85,6 +85,36 @@ TEST(SettingsStore, WrittenValuesAreSeenByLaterAccessorsAndKeepEveryByte) {
     EXPECT_EQ(other_case.read_string(settings::ftp_host), "replaced \"quoted\" C:\\path\\");
 }
 
+// The forms write a control's value back whenever it is set, at every start too: a write that
+// changes nothing must not replace (and flush) the file, while any real change still does.
+TEST(SettingsStore, AWriteThatChangesNothingLeavesTheFileAlone) {
+    put_hive(hive_with_launcher_values("\"nosplash\"=\"no\"\n\"expanded\"=hex(2):6e,6f,00\n"));
+    const auto inode = [] {
+        struct stat status {};
+        EXPECT_EQ(stat(hive_path().c_str(), &status), 0);
+        return status.st_ino;
+    };
+    const auto before = inode();
+    const std::string bytes = file_bytes(hive_path());
+    Registry registry;
+    ASSERT_TRUE(registry.open_key(settings::launcher_key, false));
+    registry.write_string(settings::nosplash, "no");
+    registry.write_string("NOSPLASH", "no");  // names match regardless of case
+    EXPECT_EQ(inode(), before);
+    EXPECT_EQ(file_bytes(hive_path()), bytes);
+
+    // The same text, but of another kind: stored as a plain text now.
+    registry.write_string("expanded", "no");
+    EXPECT_NE(inode(), before);
+    EXPECT_NE(file_bytes(hive_path()).find("\"expanded\"=\"no\""), std::string::npos);
+    const auto replaced = inode();
+    registry.write_string(settings::nosplash, "yes");
+    EXPECT_NE(inode(), replaced);
+    EXPECT_EQ(registry.read_string(settings::nosplash), "yes");
+    registry.write_string("new value", "");
+    EXPECT_NE(file_bytes(hive_path()).find("\"new value\"=\"\""), std::string::npos);
+}
+
 TEST(SettingsStore, OnlyTheExactLowerCaseYesIsOn) {
     put_hive(hive_with_launcher_values(
         "\"a\"=\"Yes\"\n\"b\"=\"YES\"\n\"c\"=\" yes\"\n\"d\"=\"1\"\n\"e\"=\"yes \"\n"
