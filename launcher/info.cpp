@@ -25,26 +25,35 @@ Tform_info::Tform_info(QWidget* parent)
     setFixedSize(430, 160);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
-    ui_->Image1->setPixmap(about_picture());
     QFont title_font = ui_->label_title->font();
     title_font.setPixelSize(32);
     ui_->label_title->setFont(title_font);
-    // The labels take the room of their texts, as the design's labels size themselves to their
-    // captions: a substituted font may be wider or taller than the designed one. The notice
-    // keeps its width and takes the height its lines need.
-    for (QLabel* label : findChildren<QLabel*>()) {
-        if (label->text().isEmpty()) continue;
-        if (label->wordWrap()) {
-            label->resize(label->width(),
-                          std::max(label->height(), label->heightForWidth(label->width())));
-        } else {
-            label->adjustSize();
-        }
-    }
     connect(ui_->Label5, &ui::PictureControl::clicked, this,
             ui::guarded([this] { Label5Click(); }));
     connect(ui_->Label6, &ui::PictureControl::clicked, this,
             ui::guarded([this] { Label6Click(); }));
+}
+
+void Tform_info::showEvent(QShowEvent* event) {
+    // The picture is painted and the texts measured when the window is first shown, not at the
+    // program's start, which needs neither for its main window.
+    if (!prepared_) {
+        prepared_ = true;
+        ui_->Image1->setPixmap(about_picture());
+        // The labels take the room of their texts, as the design's labels size themselves to
+        // their captions: a substituted font may be wider or taller than the designed one. The
+        // notice keeps its width and takes the height its lines need.
+        for (QLabel* label : findChildren<QLabel*>()) {
+            if (label->text().isEmpty()) continue;
+            if (label->wordWrap()) {
+                label->resize(label->width(),
+                              std::max(label->height(), label->heightForWidth(label->width())));
+            } else {
+                label->adjustSize();
+            }
+        }
+    }
+    QWidget::showEvent(event);
 }
 
 Tform_info::~Tform_info() = default;

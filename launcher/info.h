@@ -20,8 +20,11 @@ class Tform_info : public QWidget {
     void Label6Click();
 
   protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     std::unique_ptr<Ui::Tform_info> ui_;
+    bool prepared_ = false;
 };
 
 extern Tform_info* form_info;

@@ -54,15 +54,23 @@ Tform_setup::Tform_setup(QWidget* parent)
     ui_->setupUi(this);
     ui::center_on_first_show(*this);
     setFixedSize(304, 208);
-    // Labels take the size of their text, in whatever font this system gives the dialog.
     ui::show_labels_as_plain_text(*this);
-    for (QLabel* label : findChildren<QLabel*>()) label->adjustSize();
     // A plain combo box with an edit field: what is typed stays as typed, so a partial name is
     // not completed to a listed one.
     ui_->combo_styles->setCompleter(nullptr);
     exe_dir.set_filter("KorvanthUprising.exe", "KORVANTHUPRISING.EXE");
     bind_handlers();
     ui::run_guarded([this] { FormCreate(); });
+}
+
+void Tform_setup::showEvent(QShowEvent* event) {
+    // Labels take the size of their text, in whatever font this system gives the dialog; they
+    // are measured when the dialog is first shown rather than at the program's start.
+    if (!labels_fitted_) {
+        labels_fitted_ = true;
+        for (QLabel* label : findChildren<QLabel*>()) label->adjustSize();
+    }
+    QWidget::showEvent(event);
 }
 
 Tform_setup::~Tform_setup() {

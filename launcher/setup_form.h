@@ -35,7 +35,10 @@ class Tform_setup : public QWidget {
     ui::OpenDialog exe_dir;
 
   protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
+    bool labels_fitted_ = false;
     void bind_handlers();
     void list_styles(const std::string& installdir);
     // Shows the game executable's path, shortened to the room left of the Select button.

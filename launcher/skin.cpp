@@ -29,12 +29,13 @@ std::int32_t extent(std::int32_t value) {
     return std::clamp(value, 0, farthest_coordinate);
 }
 
-// The style file as the profile functions read it: every read opens the file anew.
+// The style file as the profile functions read it. It is read once for the whole skin, which
+// asks it for some eighty values at every start.
 class StyleConfig {
   public:
-    explicit StyleConfig(std::string path) : path_(std::move(path)) {}
+    explicit StyleConfig(const std::string& path) : content_(read_profile_file(path)) {}
     std::string text(std::string_view section, std::string_view key) const {
-        return read_profile_string(path_, section, key);
+        return read_profile_text(content_, section, key);
     }
     std::int32_t integer(std::string_view section, std::string_view key) const {
         return profile_integer(text(section, key));
@@ -44,7 +45,7 @@ class StyleConfig {
     }
 
   private:
-    std::string path_;
+    std::string content_;
 };
 
 // A control keeps a font of its own from the first change on, starting from what it showed.

@@ -10,8 +10,8 @@ namespace {
 
 constexpr std::string_view blanks = " \t\r\n\v\f";
 constexpr std::string_view utf8_byte_order_mark = "\xEF\xBB\xBF";
-// Every read takes the whole file, and a style file is read some eighty times: a file larger
-// than any profile could hold is taken as unreadable rather than read again and again.
+// Every read takes the whole file into memory: a file larger than any profile could hold is
+// taken as unreadable rather than held.
 constexpr std::size_t largest_file_size = 16 * 1024 * 1024;
 
 std::string_view trimmed(std::string_view text) {
@@ -32,7 +32,7 @@ bool same_name(std::string_view left, std::string_view right) {
 
 // The whole file; nothing when it is no regular file, is too large or cannot be read. Opened
 // without blocking, so that a pipe in place of the file cannot hang the program.
-std::string file_content(const std::string& file) {
+std::string whole_file(const std::string& file) {
     const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) return {};
     std::string content;
@@ -98,7 +98,11 @@ std::string read_profile_text(std::string_view content, std::string_view section
 
 std::string read_profile_string(const std::string& file, std::string_view section,
                                 std::string_view key) {
-    return read_profile_text(file_content(file), section, key);
+    return read_profile_text(whole_file(file), section, key);
+}
+
+std::string read_profile_file(const std::string& file) {
+    return whole_file(file);
 }
 
 }  // namespace kvtu

@@ -21,7 +21,11 @@ inline constexpr std::size_t profile_value_limit = 2047;
 std::string read_profile_string(const std::string& file, std::string_view section,
                                 std::string_view key);
 
-// The same, of a profile's content already in memory.
+// The whole profile file, as read_profile_string reads it: empty when it is missing, no regular
+// file, over 16 MiB or unreadable.
+std::string read_profile_file(const std::string& file);
+
+// The same as read_profile_string, of a profile's content already in memory.
 std::string read_profile_text(std::string_view content, std::string_view section,
                               std::string_view key);
 

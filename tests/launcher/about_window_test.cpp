@@ -11,6 +11,8 @@ using kvtu::test::sandbox;
 
 TEST_F(LauncherTest, AboutWindowShowsItsComponents) {
     start();
+    choose("about");
+    ASSERT_TRUE(form_info->isVisible());
     EXPECT_EQ(form_info->windowTitle(), "About & Info");
     EXPECT_EQ(form_info->size(), QSize(430, 160));
     const auto label = [](const char* name) { return form_info->findChild<QLabel*>(name); };
