@@ -52,6 +52,18 @@ inline double scale_of(const char* unit) {
     return 1e3;
 }
 
+// The figures of samples taken round by round, printed as a line.
+inline Figures figures_of(const std::string& name, const std::vector<double>& samples,
+                          const char* unit = "ms") {
+    const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
+    Figures figures{name, median_of(samples), *low, *high, samples};
+    const double scale = scale_of(unit);
+    std::printf("  %-48s median %9.2f %s  (%.2f .. %.2f, %zu rounds)\n", name.c_str(),
+                figures.median * scale, unit, *low * scale, *high * scale, samples.size());
+    std::fflush(stdout);
+    return figures;
+}
+
 // Runs every road once per round, the order turning from round to round so that no road always
 // follows the same one, and prints each road's median with its range.
 inline std::vector<Figures> run_interleaved(const std::vector<Road>& roads, int rounds) {
@@ -64,14 +76,8 @@ inline std::vector<Figures> run_interleaved(const std::vector<Road>& roads, int 
     }
     std::vector<Figures> figures;
     for (std::size_t road = 0; road < roads.size(); ++road) {
-        const auto [low, high] = std::minmax_element(samples[road].begin(), samples[road].end());
-        figures.push_back({roads[road].name, median_of(samples[road]), *low, *high, samples[road]});
-        const double scale = scale_of(roads[road].unit);
-        std::printf("  %-48s median %9.2f %s  (%.2f .. %.2f, %d rounds)\n",
-                    roads[road].name.c_str(), figures.back().median * scale, roads[road].unit,
-                    *low * scale, *high * scale, rounds);
+        figures.push_back(figures_of(roads[road].name, samples[road], roads[road].unit));
     }
-    std::fflush(stdout);
     return figures;
 }
 

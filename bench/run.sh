@@ -39,9 +39,9 @@ echo "== filling the FTP lists with 100,000 names"
 "$bench/kvtu_list_fill_bench"
 echo
 
-echo "== program starts (exec to window mapped, on Xvfb)"
+echo "== program starts (exec to window mapped, and to its first picture drawn, on Xvfb)"
 if ! command -v Xvfb >/dev/null || [[ ! -x $bench/kvtu_window_start_bench ]]; then
-  echo "skipped: needs Xvfb and Xlib's headers at build time (Debian: xvfb, libx11-dev)"
+  echo "skipped: needs Xvfb, and the headers of Xlib and its damage extension at build time (Debian: xvfb, libx11-dev, libxdamage-dev)"
   exit 0
 fi
 install=$work/install

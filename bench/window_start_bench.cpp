@@ -1,13 +1,17 @@
 // Times programs from their start to their first window being mapped on the X display named by
-// DISPLAY, seen from outside: the map as the X server reports it for a window whose _NET_WM_PID
-// is the started process. Each program is ended after its window appeared. The programs run in
-// turn, round after round; the first is the baseline of the ratios.
+// DISPLAY, and to the first picture drawn into it, seen from outside: the map as the X server
+// reports it for a window whose _NET_WM_PID is the started process, and the first damage the
+// server reports of that window's content. A program may do work before its map that another
+// does between its map and its first picture (setting up fonts, say); the picture is what the
+// user waits for. Each program is ended after its window was drawn. The programs run in turn,
+// round after round; the first is the baseline of the ratios.
 //
 //   window_start_bench ROUNDS [--goal TEXT] NAME 'COMMAND' [NAME 'COMMAND' ...]
 //
 // COMMAND is split at blanks; leading NAME=VALUE words go into the program's environment.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xdamage.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -19,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -64,14 +69,24 @@ class XDisplay {
         display_ = XOpenDisplay(nullptr);
         if (display_ == nullptr) throw std::runtime_error("cannot open the X display (DISPLAY)");
         pid_atom_ = XInternAtom(display_, "_NET_WM_PID", False);
+        int error_base = 0;
+        if (!XDamageQueryExtension(display_, &damage_event_base_, &error_base)) {
+            throw std::runtime_error("the X server has no DAMAGE extension");
+        }
+        // A window may be gone before its damage is asked for; that is no reason to stop.
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
         XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
         XSync(display_, True);
     }
     ~XDisplay() { XCloseDisplay(display_); }
 
-    // Starts the command and returns the seconds until its window was mapped; the title of
-    // that window goes to `title`.
-    double start_and_wait(Command command, std::string& title) {
+    struct Times {
+        double mapped = 0, painted = 0;  // seconds since the start
+    };
+
+    // Starts the command and returns the times until its window was mapped and first drawn;
+    // the title of that window goes to `title`.
+    Times start_and_wait(Command command, std::string& title) {
         std::vector<std::string> environment;
         for (char** entry = environ; *entry != nullptr; ++entry) {
             const std::string text = *entry;
@@ -92,6 +107,7 @@ class XDisplay {
         posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
         XSync(display_, True);
+        first_damage_.clear();
         pid_t child = 0;
         const auto started = clock_type::now();
         const int error = posix_spawn(&child, argv[0], &quiet, nullptr, argv.data(), envp.data());
@@ -100,25 +116,42 @@ class XDisplay {
             throw std::runtime_error("cannot start " + command.arguments[0] + ": " +
                                      std::strerror(error));
         }
-        const double seconds = wait_for_map(child, started, title);
+        const Times times = wait_for_picture(child, started, title);
         kill(child, SIGTERM);
         waitpid(child, nullptr, 0);
         XSync(display_, True);
-        return seconds;
+        return times;
     }
 
   private:
-    double wait_for_map(pid_t child, clock_type::time_point started, std::string& title) {
+    Times wait_for_picture(pid_t child, clock_type::time_point started, std::string& title) {
         const auto deadline = started + window_wait;
+        Times times;
+        Window shown = None;
         for (;;) {
             while (XPending(display_) > 0) {
                 XEvent event;
                 XNextEvent(display_, &event);
-                if (event.type != MapNotify || event.xmap.override_redirect) continue;
-                if (pid_of(event.xmap.window) != child) continue;
-                const double seconds = kvtu::bench::seconds_since(started);
-                title = title_of(event.xmap.window);
-                return seconds;
+                if (event.type == CreateNotify && !event.xcreatewindow.override_redirect) {
+                    // Watched from its creation, long before the program can draw into it.
+                    XDamageCreate(display_, event.xcreatewindow.window, XDamageReportNonEmpty);
+                    continue;
+                }
+                if (event.type == damage_event_base_ + XDamageNotify) {
+                    const auto& damage = reinterpret_cast<const XDamageNotifyEvent&>(event);
+                    first_damage_.try_emplace(damage.drawable,
+                                              kvtu::bench::seconds_since(started));
+                } else if (event.type == MapNotify && !event.xmap.override_redirect &&
+                           shown == None && pid_of(event.xmap.window) == child) {
+                    times.mapped = kvtu::bench::seconds_since(started);
+                    shown = event.xmap.window;
+                    title = title_of(shown);
+                }
+                if (shown == None) continue;
+                if (const auto drawn = first_damage_.find(shown); drawn != first_damage_.end()) {
+                    times.painted = drawn->second;
+                    return times;
+                }
             }
             const auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock_type::now());
@@ -163,6 +196,8 @@ class XDisplay {
 
     Display* display_ = nullptr;
     Atom pid_atom_ = None;
+    int damage_event_base_ = 0;
+    std::map<Window, double> first_damage_;  // seconds since the start, by window
 };
 
 }  // namespace
@@ -183,24 +218,40 @@ int main(int argc, char** argv) {
         const int rounds = std::stoi(words[0]);
         XDisplay display;
         std::vector<kvtu::bench::Road> roads;
+        // Each start gives both times; the time to the picture of the sample being taken is
+        // kept here, in the order of the samples, and sorted into rounds afterwards.
+        std::vector<std::vector<double>> painted((words.size() - 1) / 2);
         for (std::size_t i = 1; i + 1 < words.size(); i += 2) {
             const Command command = parse(words[i + 1]);
             const std::string name = words[i];
-            roads.push_back({name, [&display, command, name, shown = false]() mutable {
+            std::vector<double>& pictures = painted[i / 2];
+            roads.push_back({name + ", mapped",
+                             [&display, &pictures, command, name, shown = false]() mutable {
                                  std::string title;
-                                 const double seconds = display.start_and_wait(command, title);
+                                 const auto times = display.start_and_wait(command, title);
                                  if (!shown) {
                                      std::printf("  %s: window \"%s\"\n", name.c_str(),
                                                  title.c_str());
                                      shown = true;
                                  }
-                                 return seconds;
+                                 pictures.push_back(times.painted);
+                                 return times.mapped;
                              }});
         }
         for (auto& road : roads) road.sample();  // warm-up: files in the page cache
-        const auto figures = kvtu::bench::run_interleaved(roads, rounds);
-        for (std::size_t i = 1; i < figures.size(); ++i) {
-            kvtu::bench::print_ratio(figures[i], figures[0], goal.c_str());
+        for (auto& pictures : painted) pictures.clear();
+        const auto mapped = kvtu::bench::run_interleaved(roads, rounds);
+        std::vector<kvtu::bench::Figures> drawn;
+        for (std::size_t road = 0; road < roads.size(); ++road) {
+            std::string name = roads[road].name;
+            name.replace(name.rfind("mapped"), 6, "drawn");
+            drawn.push_back(kvtu::bench::figures_of(name, painted[road]));
+        }
+        for (std::size_t i = 1; i < mapped.size(); ++i) {
+            kvtu::bench::print_ratio(mapped[i], mapped[0], "");
+        }
+        for (std::size_t i = 1; i < drawn.size(); ++i) {
+            kvtu::bench::print_ratio(drawn[i], drawn[0], goal.c_str());
         }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "window start bench: %s\n", error.what());

@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   python3 python3-pyftpdlib
   xdg-utils iputils-ping
-  xvfb icewm trayer libx11-dev libxtst-dev
+  xvfb icewm trayer libx11-dev libxtst-dev libxdamage-dev
   fonts-dejavu-core
 )
 
