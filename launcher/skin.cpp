@@ -1,8 +1,10 @@
 #include "launcher/skin.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <algorithm>
 #include <string_view>
 
@@ -94,10 +96,36 @@ void add_styles(QWidget& control, const FontStyles& styles) {
     });
 }
 
+// Draws a flat frame one pixel wide on all four sides of a field over what the field paints.
+// Drawn rather than asked of a style sheet, which would give the field a style of its own to
+// set up at every start.
+class FlatFrame : public QObject {
+  public:
+    explicit FlatFrame(QLineEdit& field) : QObject(&field) { field.installEventFilter(this); }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Paint) return false;
+        auto& field = static_cast<QLineEdit&>(*watched);
+        // A square ground under the field, whose style rounds its own; the field paints over
+        // it while its paint event is under way, then the frame goes over both.
+        QPainter(&field).fillRect(field.rect(), field.palette().color(QPalette::Base));
+        static_cast<QObject*>(watched)->event(event);
+        QPainter painter(&field);
+        painter.setPen(field.palette().color(QPalette::Dark));
+        painter.drawRect(field.rect().adjusted(0, 0, -1, -1));
+        return true;
+    }
+};
+
 // The field's own sunken border gives way to a flat frame one pixel wide on all four sides.
 void set_flat_look(QLineEdit& field) {
+    for (QObject* child : field.children()) {
+        if (dynamic_cast<FlatFrame*>(child) != nullptr) return;  // a skin applied again
+    }
     field.setFrame(false);
-    field.setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid palette(dark); }"));
+    field.setTextMargins(1, 1, 1, 1);
+    new FlatFrame(field);
 }
 
 void apply_window_font(const StyleConfig& config, QWidget& window) {

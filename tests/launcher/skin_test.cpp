@@ -1,8 +1,10 @@
 // Skins on the real main window: pictures from the style folder, the style file's sections and
 // value types, and where an error in either ends the window's creation.
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <cstdlib>
 
 #include "launcher_fixture.h"
 #include "platform/core/profile.h"
@@ -161,6 +163,23 @@ TEST_F(SkinTest, StyleFileSetsFontsButtonsFieldsAndCaptionsWithNamesInAnyCase) {
     // positionX without positionY: top 0; width -5 leaves the size.
     EXPECT_EQ(mod.geometry(), QRect(10, 0, 200, 21));
     EXPECT_FALSE(mod.hasFrame());
+    // The flat frame: one pixel of the palette's dark colour on all four sides, square corners,
+    // the field's ground right inside it.
+    const QImage flat = mod.grab().toImage();
+    // Within the rounding of a palette colour to the picture's eight bits a channel.
+    const auto shows = [&flat](QPoint at, QColor colour) {
+        const QColor seen = flat.pixelColor(at);
+        return std::abs(seen.red() - colour.red()) <= 1 &&
+               std::abs(seen.green() - colour.green()) <= 1 &&
+               std::abs(seen.blue() - colour.blue()) <= 1;
+    };
+    for (const QPoint at : {QPoint(0, 0), QPoint(199, 0), QPoint(0, 20), QPoint(199, 20),
+                            QPoint(100, 0), QPoint(100, 20), QPoint(0, 10), QPoint(199, 10)}) {
+        EXPECT_TRUE(shows(at, mod.palette().color(QPalette::Dark))) << at.x() << "," << at.y();
+    }
+    for (const QPoint at : {QPoint(1, 1), QPoint(198, 19)}) {
+        EXPECT_TRUE(shows(at, mod.palette().color(QPalette::Base))) << at.x();
+    }
 
     QLineEdit& ip = field("server_ip");
     // positionX 0 leaves the place whatever positionY says; width without height: height 0.
