@@ -38,13 +38,13 @@ class Tform_setup : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
-    bool labels_fitted_ = false;
     void bind_handlers();
     void list_styles(const std::string& installdir);
     // Shows the game executable's path, shortened to the room left of the Select button.
     void show_korvexe(const std::string& path);
 
     std::unique_ptr<Ui::Tform_setup> ui_;
+    bool labels_fitted_ = false;
 };
 
 extern Tform_setup* form_setup;

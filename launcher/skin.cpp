@@ -110,7 +110,7 @@ class FlatFrame : public QObject {
         // A square ground under the field, whose style rounds its own; the field paints over
         // it while its paint event is under way, then the frame goes over both.
         QPainter(&field).fillRect(field.rect(), field.palette().color(QPalette::Base));
-        static_cast<QObject*>(watched)->event(event);
+        watched->event(event);
         QPainter painter(&field);
         painter.setPen(field.palette().color(QPalette::Dark));
         painter.drawRect(field.rect().adjusted(0, 0, -1, -1));

@@ -9,13 +9,10 @@ QPixmap emblem(int size) {
 }
 
 QIcon emblem_icon() {
-    // One icon for the whole program: its copies share it, so the picture is decoded once for
-    // each size shown, not again for every window and icon that shows it.
+    // One icon for the whole program, shared by its copies: the picture is decoded once, here,
+    // not again for every window and icon that shows it; every size asked for is scaled from it.
     static QIcon* shared = nullptr;
     if (shared == nullptr) {
-        // Made from the picture itself: an icon made from a file name first looks through the
-        // icon engine plugins for one that reads such files, which costs more than the
-        // decoding.
         shared = new QIcon(QPixmap(QStringLiteral(":/kvtu/icons/kvtu.png")));
         // Gone with the application, before the window system that its pixmaps belong to.
         qAddPostRoutine([] {
