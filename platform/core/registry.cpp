@@ -35,7 +35,7 @@ struct Registry::Impl {
         // The forms write their values back whenever a control is set, at every start too:
         // a write that changes nothing leaves the file alone rather than replace and flush it.
         // A mirrored value still puts its entry, which may have been lost beside it.
-        if (outcome == Change::none && !mirrored) return true;
+        if (outcome == Change::none) return !mirrored || autostart::put_entry(entry);
         if (!mirrored) return file.store(*root, *lock);
         std::optional<std::string> previous = autostart::current_entry();
         if (!autostart::put_entry(entry)) return false;

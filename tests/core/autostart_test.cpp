@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 
@@ -42,10 +43,18 @@ TEST(AutostartEntry, TheRunValueAndItsEntryFileComeAndGoTogether) {
 
     registry.write_string(settings::autostart_value, "/other//kvt_vavaver");
     EXPECT_EQ(exec_line(), "\"/other//kvt_vavaver\"");
-    // Writing the value it already holds still puts back an entry file that was lost.
+    // Writing the value it already holds still puts back an entry file that was lost, and
+    // leaves the hive as it is.
     std::filesystem::remove(entry_file());
+    const auto hive_inode = [] {
+        struct stat status {};
+        EXPECT_EQ(stat(kvtu::test::hive_path().c_str(), &status), 0);
+        return status.st_ino;
+    };
+    const auto inode_before = hive_inode();
     registry.write_string(settings::autostart_value, "/other//kvt_vavaver");
     EXPECT_EQ(exec_line(), "\"/other//kvt_vavaver\"");
+    EXPECT_EQ(hive_inode(), inode_before);
 
     EXPECT_TRUE(registry.delete_value(settings::autostart_value));
     EXPECT_EQ(registry.read_string(settings::autostart_value), "");
