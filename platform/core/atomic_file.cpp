@@ -101,7 +101,7 @@ void remove_left_temporaries(const std::filesystem::path& path) {
     }
 }
 
-FileContent read_whole_file(const std::filesystem::path& path) {
+FileContent read_whole_file(const std::filesystem::path& path, std::optional<std::size_t> largest) {
     FileContent result;
     // Without O_NONBLOCK a FIFO at the path would block the open until some writer came.
     int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -115,7 +115,9 @@ FileContent read_whole_file(const std::filesystem::path& path) {
         result.error = errno;
     } else if (!S_ISREG(status.st_mode)) {
         result.regular = false;
-        result.error = EINVAL;
+        result.error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+    } else if (largest && static_cast<unsigned long long>(status.st_size) > *largest) {
+        result.error = EFBIG;
     }
     if (result.error != 0) {
         ::close(descriptor);
@@ -131,7 +133,12 @@ FileContent read_whole_file(const std::filesystem::path& path) {
         }
         if (count == 0) break;
         result.bytes.append(buffer, static_cast<std::size_t>(count));
+        if (largest && result.bytes.size() > *largest) {
+            result.error = EFBIG;
+            break;
+        }
     }
+    if (result.error != 0) result.bytes.clear();
     ::close(descriptor);
     return result;
 }

@@ -30,15 +30,17 @@ void remove_left_temporaries(const std::filesystem::path& path);
 bool write_all(int descriptor, std::string_view content);
 
 // The whole content of a file; nothing when it does not exist; errno-style failure otherwise.
-// Anything but a regular file (a folder, a FIFO, a device) is refused without being read or
-// waited for.
+// Anything but a regular file is refused without being read or waited for: a folder with
+// EISDIR, anything else (a FIFO, a device) with EINVAL. With `largest`, a file of more bytes,
+// also one that grows past it while it is read, is refused with EFBIG.
 struct FileContent {
     bool exists = false;
-    bool regular = true;  // false: something else stands at the path; `error` is then EINVAL
+    bool regular = true;  // false: something else stands at the path; `error` says what
     int error = 0;        // 0 when the file was read or does not exist
     std::string bytes;
 };
-FileContent read_whole_file(const std::filesystem::path& path);
+FileContent read_whole_file(const std::filesystem::path& path,
+                            std::optional<std::size_t> largest = std::nullopt);
 
 // Creates the folder and every missing folder above it with the given mode.
 bool make_folders(const std::filesystem::path& folder, mode_t mode);

@@ -1,8 +1,6 @@
 #include "profile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "atomic_file.h"
 
 namespace kvtu {
 
@@ -30,25 +28,10 @@ bool same_name(std::string_view left, std::string_view right) {
     return true;
 }
 
-// The whole file; nothing when it is no regular file, is too large or cannot be read. Opened
-// without blocking, so that a pipe in place of the file cannot hang the program.
+// The whole file; nothing when it is no regular file, is too large or cannot be read.
 std::string whole_file(const std::string& file) {
-    const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) return {};
-    std::string content;
-    struct stat status {};
-    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
-        static_cast<unsigned long long>(status.st_size) <= largest_file_size) {
-        char buffer[8192];
-        ssize_t count;
-        while ((count = ::read(descriptor, buffer, sizeof buffer)) > 0 &&
-               content.size() <= largest_file_size) {
-            content.append(buffer, static_cast<std::size_t>(count));
-        }
-        if (count < 0 || content.size() > largest_file_size) content.clear();
-    }
-    ::close(descriptor);
-    return content;
+    FileContent content = read_whole_file(file, largest_file_size);
+    return content.error == 0 ? std::move(content.bytes) : std::string();
 }
 
 std::string unquoted(std::string_view value) {

@@ -1,8 +1,6 @@
 #include "platform/ui/jpeg_picture.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cerrno>
 
 // jpeglib.h needs FILE and size_t declared before it.
 #include <csetjmp>
@@ -12,6 +10,7 @@
 #include <jpeglib.h>
 // clang-format on
 
+#include "platform/core/atomic_file.h"
 #include "platform/core/errors.h"
 
 namespace kvtu::ui {
@@ -101,49 +100,19 @@ int run_decoder(const std::string& bytes, int& width, int& height, QImage* image
     return 0;
 }
 
-class Descriptor {
-  public:
-    explicit Descriptor(int handle) : handle_(handle) {}
-    ~Descriptor() { close(handle_); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return handle_; }
-
-  private:
-    int handle_;
-};
-
-std::string read_whole_file(const std::string& path) {
-    // Not blocking, so that a pipe in the place of a picture cannot hang the window's creation.
-    const int handle = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (handle < 0) throw FileError(cannot_open_file_message(path, errno));
-    const Descriptor file(handle);
-    struct stat status {};
-    if (fstat(file.get(), &status) != 0) throw FileError(cannot_open_file_message(path, errno));
-    if (S_ISDIR(status.st_mode)) throw FileError(cannot_open_file_message(path, EISDIR));
-    if (!S_ISREG(status.st_mode)) throw FileError(cannot_open_file_message(path, EINVAL));
-    const auto too_large = [&path] { return FileError(cannot_open_file_message(path, EFBIG)); };
-    if (static_cast<unsigned long long>(status.st_size) > largest_file_size) throw too_large();
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t count = read(file.get(), buffer, sizeof buffer);
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(cannot_open_file_message(path, errno));
-        }
-        if (count == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(count));
-        // The file may grow while it is read.
-        if (bytes.size() > largest_file_size) throw too_large();
-    }
-    return bytes;
+// The picture file's bytes; the file error names the system's reason (a folder, a pipe, a file
+// too large, one that cannot be read).
+std::string picture_file(const std::string& path) {
+    FileContent file = read_whole_file(path, largest_file_size);
+    if (file.error != 0) throw FileError(cannot_open_file_message(path, file.error));
+    if (!file.exists) throw FileError(cannot_open_file_message(path, ENOENT));
+    return std::move(file.bytes);
 }
 
 }  // namespace
 
 JpegPicture JpegPicture::load_file(const std::string& path) {
-    return from_bytes(read_whole_file(path));
+    return from_bytes(picture_file(path));
 }
 
 JpegPicture JpegPicture::from_bytes(std::string bytes) {
