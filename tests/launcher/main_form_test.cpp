@@ -438,15 +438,19 @@ TEST_F(LauncherTest, AboutTwiceShowsOneAboutWindow) {
 TEST_F(LauncherTest, ClosePictureEndsTheLoopWithOtherWindowsOpen) {
     create_windows();
     bool clicked = false;
-    QTimer::singleShot(0, [&clicked] {
+    bool ended_by_click = false;
+    QTimer::singleShot(0, [&] {
         choose("about");
         choose("options");
         click(picture("img_close"));
         clicked = true;
+        ended_by_click = ui::Application::instance().terminated();
+        // A click that failed to end the program must fail the test, not keep the loop going.
+        ui::Application::instance().terminate();
     });
-    ui::Application::instance().run(*main_form);  // returns when the loop has ended
+    ui::Application::instance().run(*main_form);
     EXPECT_TRUE(clicked);
-    EXPECT_TRUE(ui::Application::instance().terminated());
+    EXPECT_TRUE(ended_by_click);
     EXPECT_TRUE(form_info->isVisible());
     EXPECT_TRUE(boxes.empty());
 }
@@ -455,14 +459,17 @@ TEST_F(LauncherTest, ExitItemEndsTheProgram) {
     ui::TrayIcon::assume_notification_area(true);
     create_windows();
     bool chosen = false;
-    QTimer::singleShot(0, [&chosen] {
+    bool ended_by_item = false;
+    QTimer::singleShot(0, [&] {
         click(picture("img_minimize"));
         choose("Exit");
         chosen = true;
+        ended_by_item = ui::Application::instance().terminated();
+        ui::Application::instance().terminate();  // ends the loop whatever the item did
     });
     ui::Application::instance().run(*main_form);
     EXPECT_TRUE(chosen);
-    EXPECT_TRUE(ui::Application::instance().terminated());
+    EXPECT_TRUE(ended_by_item);
 }
 
 }  // namespace

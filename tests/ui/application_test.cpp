@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -159,6 +160,15 @@ TEST_F(ApplicationTest, TerminateEndsTheLoopAlsoWhenCalledBeforeIt) {
     QWidget second;
     Application::instance().run(second);  // terminated before: not shown, no loop
     EXPECT_FALSE(second.isVisible());
+}
+
+// A program that ends before its loop runs (a failed start) may still run another loop, a
+// message box's or a file dialog's: the end must leave nothing behind that closes it.
+TEST_F(ApplicationTest, TerminateOutsideTheLoopLeavesTheNextLoopRunning) {
+    Application::instance().terminate();
+    QEventLoop next;
+    QTimer::singleShot(50, &next, [&next] { next.exit(7); });
+    EXPECT_EQ(next.exec(), 7) << "the next loop was ended by the earlier termination";
 }
 
 TEST_F(ApplicationTest, MinimiseAppliesToVisibleWindowsAndToTheMainWindowShownLater) {
