@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <filesystem>
 
@@ -44,26 +43,8 @@ std::string server_list_path(const std::string& installdir) {
 }
 
 std::string load_server_list(const std::string& path) {
-    // Without O_NONBLOCK a FIFO at the path would block the start until some writer came.
-    FileHandle file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.get() < 0) throw FileError(cannot_open_file_message(path, errno));
-    struct stat status {};
-    if (::fstat(file.get(), &status) != 0) throw FileError(cannot_open_file_message(path, errno));
-    // Only a file has an end: a FIFO, socket or device would give nothing or never stop.
-    if (S_ISDIR(status.st_mode)) throw FileError(cannot_open_file_message(path, EISDIR));
-    if (!S_ISREG(status.st_mode)) throw FileError(cannot_open_file_message(path, EINVAL));
-    std::string bytes;
-    std::array<char, 8192> buffer;
-    for (;;) {
-        const ssize_t length = ::read(file.get(), buffer.data(), buffer.size());
-        if (length < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(cannot_open_file_message(path, errno));
-        }
-        if (length == 0) break;
-        bytes.append(buffer.data(), static_cast<std::size_t>(length));
-    }
-    return list_text(bytes);
+    // Only a regular file is read, without waiting: a FIFO at the path would block the start.
+    return list_text(read_file_or_raise(path));
 }
 
 std::string list_text(std::string_view bytes) {

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "errors.h"
+
 namespace kvtu {
 
 namespace {
@@ -141,6 +143,13 @@ FileContent read_whole_file(const std::filesystem::path& path, std::optional<std
     if (result.error != 0) result.bytes.clear();
     ::close(descriptor);
     return result;
+}
+
+std::string read_file_or_raise(const std::string& path, std::optional<std::size_t> largest) {
+    FileContent file = read_whole_file(path, largest);
+    if (file.error != 0) throw FileError(cannot_open_file_message(path, file.error));
+    if (!file.exists) throw FileError(cannot_open_file_message(path, ENOENT));
+    return std::move(file.bytes);
 }
 
 bool make_folders(const std::filesystem::path& folder, mode_t mode) {

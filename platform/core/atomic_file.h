@@ -42,6 +42,11 @@ struct FileContent {
 FileContent read_whole_file(const std::filesystem::path& path,
                             std::optional<std::size_t> largest = std::nullopt);
 
+// The same file's bytes for a caller that must have them: a missing file or any failure above
+// raises FileError with the message for a file that cannot be opened, naming the reason.
+std::string read_file_or_raise(const std::string& path,
+                               std::optional<std::size_t> largest = std::nullopt);
+
 // Creates the folder and every missing folder above it with the given mode.
 bool make_folders(const std::filesystem::path& folder, mode_t mode);
 

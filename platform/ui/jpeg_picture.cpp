@@ -1,7 +1,5 @@
 #include "platform/ui/jpeg_picture.h"
 
-#include <cerrno>
-
 // jpeglib.h needs FILE and size_t declared before it.
 #include <csetjmp>
 #include <cstdio>
@@ -100,19 +98,10 @@ int run_decoder(const std::string& bytes, int& width, int& height, QImage* image
     return 0;
 }
 
-// The picture file's bytes; the file error names the system's reason (a folder, a pipe, a file
-// too large, one that cannot be read).
-std::string picture_file(const std::string& path) {
-    FileContent file = read_whole_file(path, largest_file_size);
-    if (file.error != 0) throw FileError(cannot_open_file_message(path, file.error));
-    if (!file.exists) throw FileError(cannot_open_file_message(path, ENOENT));
-    return std::move(file.bytes);
-}
-
 }  // namespace
 
 JpegPicture JpegPicture::load_file(const std::string& path) {
-    return from_bytes(picture_file(path));
+    return from_bytes(read_file_or_raise(path, largest_file_size));
 }
 
 JpegPicture JpegPicture::from_bytes(std::string bytes) {

@@ -251,6 +251,8 @@ TEST(ServerList, TheUsersRightToWriteTheListDecidesNotTheFolders) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
     EXPECT_EQ(save_as(user, path, "x:1"), "no error");
     EXPECT_EQ(read_bytes(path), "x:1");
+    // The sandbox is removed after the test, which needs the folder writable again.
+    fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST(ServerList, TheFileKeepsItsModeOwnerAndHardLinks) {
