@@ -5,7 +5,6 @@
 
 #include "browser/browser_form.h"
 #include "browser/pictures.h"
-#include "platform/core/hive_file.h"
 #include "platform/ui/application.h"
 
 namespace kvtu::browser {
@@ -23,11 +22,8 @@ int run_program() {
     ui::Application& application = ui::Application::instance();
     application.set_title(std::string(application_title));
     QApplication::setWindowIcon(application_icon());
-    // Every operation on the store fails silently on a settings file that cannot be used, so
-    // the user hears of it once, here, before the windows go on without settings.
-    if (const std::string problem = HiveFile().problem(); !problem.empty()) {
-        application.show_error(problem);
-    }
+    // Before the windows, which go on without settings when the file cannot be used.
+    application.report_settings_problem();
     create_window();
     application.run(*main_form);
     destroy_window();

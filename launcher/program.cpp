@@ -8,7 +8,6 @@
 #include "launcher/info.h"
 #include "launcher/pictures.h"
 #include "launcher/setup_form.h"
-#include "platform/core/hive_file.h"
 #include "platform/ui/application.h"
 
 namespace kvtu::launcher {
@@ -35,11 +34,8 @@ int run_program() {
     ui::Application& application = ui::Application::instance();
     application.set_title(std::string(application_title));
     QApplication::setWindowIcon(application_icon());
-    // Every operation on the store fails silently on a settings file that cannot be used, so
-    // the user hears of it once, here, before the windows go on without settings.
-    if (const std::string problem = HiveFile().problem(); !problem.empty()) {
-        application.show_error(problem);
-    }
+    // Before the windows, which go on without settings when the file cannot be used.
+    application.report_settings_problem();
     create_windows();
     application.run(*main_form);
     destroy_windows();

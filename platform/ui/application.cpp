@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "platform/core/errors.h"
+#include "platform/core/hive_file.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/text.h"
 
@@ -80,6 +81,10 @@ void Application::restore() {
             window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
         }
     }
+}
+
+void Application::report_settings_problem() {
+    if (const std::string problem = HiveFile().problem(); !problem.empty()) show_error(problem);
 }
 
 void Application::process_messages() {

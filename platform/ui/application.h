@@ -36,6 +36,9 @@ class Application {
     // A plain message box: the text unchanged, one OK button, no symbol, centred on the screen
     // (message_box.h).
     void show_message(const std::string& text);
+    // Says once, as an error, why the settings file cannot be used, when it cannot; every
+    // operation on the store fails silently then, and the program goes on without settings.
+    void report_settings_problem();
 
     // While a recorder is set, message boxes are handed to it instead of being shown, so that
     // tests can see them without a modal loop.
