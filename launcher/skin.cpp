@@ -120,9 +120,6 @@ class FlatFrame : public QObject {
 
 // The field's own sunken border gives way to a flat frame one pixel wide on all four sides.
 void set_flat_look(QLineEdit& field) {
-    for (QObject* child : field.children()) {
-        if (dynamic_cast<FlatFrame*>(child) != nullptr) return;  // a skin applied again
-    }
     field.setFrame(false);
     field.setTextMargins(1, 1, 1, 1);
     new FlatFrame(field);
