@@ -29,7 +29,6 @@ TEST_F(BrowserTest, ListLinesInUtf8AndWindows1252ShowSortAndGoBackAsTheyCame) {
     // "Grün:1" and "Jörg:4" in Windows-1252, "Grün:2" in UTF-8.
     write_list("Gr\xfcn:1\r\nGrb:1\r\nGr\xc3\xbcn:2\r\nJ\xf6rg:4\r\n");
     start();
-    main_form->show();
     const QString grun_1 = utf8("Gr\xc3\xbcn:1");
     const QString grun_2 = utf8("Gr\xc3\xbcn:2");
     const QString jorg_4 = utf8("J\xc3\xb6rg:4");
@@ -45,7 +44,7 @@ TEST_F(BrowserTest, ListLinesInUtf8AndWindows1252ShowSortAndGoBackAsTheyCame) {
     kvtu::test::click(*memo.viewport(), memo.cursorRect(first_line).center());
     kvtu::test::key(*main_form, Qt::Key_End);
     kvtu::test::type(*main_form, "0");
-    EXPECT_TRUE(main_form->close());
+    EXPECT_TRUE(close_window());
     EXPECT_EQ(read_list(), "Gr\xc3\xbcn:10\r\nGrb:1\r\nGr\xc3\xbcn:2\r\nJ\xf6rg:4\r\n");
     EXPECT_TRUE(boxes.empty());
 }
@@ -61,7 +60,6 @@ TEST_F(BrowserTest, GameServerNamesInWindows1252ShowByTheRule) {
                              .text());
     write_list(entry_of(server.port()) + "\r\n");
     start();
-    main_form->show();
     QTreeWidgetItem& item = row(entry_of(server.port()));
     kvtu::test::click(*serverlist().viewport(), serverlist().visualItemRect(&item).center());
     ASSERT_TRUE(boxes.empty()) << boxes.front().text;
