@@ -39,13 +39,6 @@ std::uint16_t next_identifier() {
     return identifier;
 }
 
-// What the echo's functions need to know of its socket.
-struct EchoSocket {
-    int handle = -1;
-    bool raw = false;
-    int wait_ms = 0;  // the socket's own receive time-out; 0 is none
-};
-
 void set_option(int handle, int level, int name, const void* value, socklen_t size) {
     if (setsockopt(handle, level, name, value, size) != 0) {
         const int error = errno;
@@ -208,7 +201,7 @@ EchoStatus wait_for_answer(EchoSocket& echo, std::string_view request, clock::ti
 }  // namespace
 
 IcmpEcho::~IcmpEcho() {
-    if (socket_ >= 0) close(socket_);
+    if (socket_.handle >= 0) close(socket_.handle);
 }
 
 void IcmpEcho::set_host(const std::string& host) {
@@ -221,14 +214,6 @@ void IcmpEcho::set_receive_timeout(int milliseconds) {
     receive_timeout_ = milliseconds;
 }
 
-void IcmpEcho::open_socket() {
-    if (socket_ >= 0) return;
-    const EchoSocket opened = open_echo_socket();
-    socket_ = opened.handle;
-    raw_ = opened.raw;
-    socket_wait_ = 0;
-}
-
 void IcmpEcho::ping() {
     sockaddr_in destination{};
     destination.sin_family = AF_INET;
@@ -236,20 +221,15 @@ void IcmpEcho::ping() {
     if (identifier_ == 0) identifier_ = next_identifier();
     ++sequence_;
 
-    open_socket();
-    EchoSocket echo{socket_, raw_, socket_wait_};
-    // Unknown until the wait has ended normally, so that an error part way through cannot
-    // leave a time-out here that the socket does not have.
-    socket_wait_ = -1;
-    drop_waiting(echo);
+    if (socket_.handle < 0) socket_ = open_echo_socket();
+    drop_waiting(socket_);
     const auto started = clock::now();
     const std::string request =
-        send_request(echo, destination, icmp::echo_request(identifier_, sequence_, payload));
+        send_request(socket_, destination, icmp::echo_request(identifier_, sequence_, payload));
     // A negative time-out is no wait at all, never a wait without end.
     const auto deadline = started + std::chrono::milliseconds(std::max(receive_timeout_, 0));
     EchoReply reply;
-    reply.status = wait_for_answer(echo, request, deadline);
-    socket_wait_ = echo.wait_ms;
+    reply.status = wait_for_answer(socket_, request, deadline);
     const auto waited =
         std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - started);
     reply.ms_time = static_cast<std::uint32_t>(waited.count());
