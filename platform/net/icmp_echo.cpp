@@ -4,7 +4,6 @@
 #include <linux/icmp.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +16,7 @@
 #include "platform/core/errors.h"
 #include "platform/net/icmp_echo_packet.h"
 #include "platform/net/resolver.h"
+#include "platform/net/socket_receive.h"
 
 namespace kvtu::net {
 
@@ -82,14 +82,8 @@ EchoSocket open_echo_socket() {
 // Drops what arrived since the last echo (a late answer to it, or other programs' messages that
 // a raw socket sees), so that the next answer finds room on the socket and is read first.
 void drop_waiting(const EchoSocket& echo) {
-    if (!echo.raw) {
-        msghdr message{};
-        while (recvmsg(echo.handle, &message, MSG_ERRQUEUE | MSG_DONTWAIT) >= 0 || errno == EINTR) {
-            message = {};
-        }
-    }
-    while (recv(echo.handle, nullptr, 0, MSG_TRUNC | MSG_DONTWAIT) >= 0 || errno == EINTR) {
-    }
+    if (!echo.raw) drop_queued_errors(echo.handle);
+    drop_queued(echo.handle);
 }
 
 EchoStatus status_of(icmp::Answer answer) {
@@ -160,18 +154,6 @@ icmp::Answer read_error_queue(int handle, std::string_view request, int reported
     return icmp::Answer::not_ours;
 }
 
-// Makes the socket's own receive time-out `milliseconds` (more than 0), when it is not already.
-void set_socket_wait(EchoSocket& echo, int milliseconds) {
-    if (milliseconds == echo.wait_ms) return;
-    timeval limit{};
-    limit.tv_sec = milliseconds / 1000;
-    limit.tv_usec = static_cast<suseconds_t>(milliseconds % 1000) * 1000;
-    if (setsockopt(echo.handle, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) != 0) {
-        throw_socket_error(errno);
-    }
-    echo.wait_ms = milliseconds;
-}
-
 // Waits until the deadline for the answer to `request`, in receives that block up to the time
 // left. An error answer to a datagram ping socket ends its receive with the error, and waits in
 // the error queue with the request it quotes.
@@ -180,7 +162,7 @@ EchoStatus wait_for_answer(EchoSocket& echo, std::string_view request, clock::ti
     for (;;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - clock::now());
         if (left.count() <= 0) return EchoStatus::timed_out;
-        set_socket_wait(echo, static_cast<int>(left.count()));
+        set_receive_wait(echo.handle, static_cast<int>(left.count()), echo.wait_ms);
         const ssize_t length = recv(echo.handle, buffer.data(), buffer.size(), 0);
         icmp::Answer answer = icmp::Answer::not_ours;
         if (length >= 0) {

@@ -16,7 +16,7 @@ namespace kvtu::net {
 struct EchoSocket {
     int handle = -1;
     bool raw = false;  // a raw socket, which sees every ICMP message of the system
-    int wait_ms = 0;   // the socket's own receive time-out in ms; 0 none
+    int wait_ms = -1;  // the socket's own receive time-out in ms; -1 none
 };
 
 enum class EchoStatus { echo_reply, unreachable, time_exceeded, timed_out };
