@@ -107,8 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int i = 0; i < 4; ++i) raw |= static_cast<std::uint32_t>(input.byte()) << (8 * i);
         std::memcpy(&limit, &raw, sizeof limit);
     }
-    const std::string separator = input.bytes(input.byte());
-    const std::string text = input.bytes(input.size);
+    const std::string separator = input.counted();
+    const std::string text = input.rest();
 
     check_explode(separator, text, flags & 1, flags & 2, limit);
     check_decode(text);

@@ -4,7 +4,6 @@
 #include <linux/icmp.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +16,7 @@
 #include "platform/core/errors.h"
 #include "platform/net/icmp_echo_packet.h"
 #include "platform/net/resolver.h"
+#include "platform/net/socket_receive.h"
 
 namespace kvtu::net {
 
@@ -38,13 +38,6 @@ std::uint16_t next_identifier() {
     while (identifier == 0) identifier = next.fetch_add(1);  // 0 marks an object without one
     return identifier;
 }
-
-// What the echo's functions need to know of its socket.
-struct EchoSocket {
-    int handle = -1;
-    bool raw = false;
-    int wait_ms = 0;  // the socket's own receive time-out; 0 is none
-};
 
 void set_option(int handle, int level, int name, const void* value, socklen_t size) {
     if (setsockopt(handle, level, name, value, size) != 0) {
@@ -89,14 +82,8 @@ EchoSocket open_echo_socket() {
 // Drops what arrived since the last echo (a late answer to it, or other programs' messages that
 // a raw socket sees), so that the next answer finds room on the socket and is read first.
 void drop_waiting(const EchoSocket& echo) {
-    if (!echo.raw) {
-        msghdr message{};
-        while (recvmsg(echo.handle, &message, MSG_ERRQUEUE | MSG_DONTWAIT) >= 0 || errno == EINTR) {
-            message = {};
-        }
-    }
-    while (recv(echo.handle, nullptr, 0, MSG_TRUNC | MSG_DONTWAIT) >= 0 || errno == EINTR) {
-    }
+    if (!echo.raw) drop_queued_errors(echo.handle);
+    drop_queued(echo.handle);
 }
 
 EchoStatus status_of(icmp::Answer answer) {
@@ -167,18 +154,6 @@ icmp::Answer read_error_queue(int handle, std::string_view request, int reported
     return icmp::Answer::not_ours;
 }
 
-// Makes the socket's own receive time-out `milliseconds` (more than 0), when it is not already.
-void set_socket_wait(EchoSocket& echo, int milliseconds) {
-    if (milliseconds == echo.wait_ms) return;
-    timeval limit{};
-    limit.tv_sec = milliseconds / 1000;
-    limit.tv_usec = static_cast<suseconds_t>(milliseconds % 1000) * 1000;
-    if (setsockopt(echo.handle, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) != 0) {
-        throw_socket_error(errno);
-    }
-    echo.wait_ms = milliseconds;
-}
-
 // Waits until the deadline for the answer to `request`, in receives that block up to the time
 // left. An error answer to a datagram ping socket ends its receive with the error, and waits in
 // the error queue with the request it quotes.
@@ -187,7 +162,7 @@ EchoStatus wait_for_answer(EchoSocket& echo, std::string_view request, clock::ti
     for (;;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - clock::now());
         if (left.count() <= 0) return EchoStatus::timed_out;
-        set_socket_wait(echo, static_cast<int>(left.count()));
+        set_receive_wait(echo.handle, static_cast<int>(left.count()), echo.wait_ms);
         const ssize_t length = recv(echo.handle, buffer.data(), buffer.size(), 0);
         icmp::Answer answer = icmp::Answer::not_ours;
         if (length >= 0) {
@@ -208,7 +183,7 @@ EchoStatus wait_for_answer(EchoSocket& echo, std::string_view request, clock::ti
 }  // namespace
 
 IcmpEcho::~IcmpEcho() {
-    if (socket_ >= 0) close(socket_);
+    if (socket_.handle >= 0) close(socket_.handle);
 }
 
 void IcmpEcho::set_host(const std::string& host) {
@@ -221,14 +196,6 @@ void IcmpEcho::set_receive_timeout(int milliseconds) {
     receive_timeout_ = milliseconds;
 }
 
-void IcmpEcho::open_socket() {
-    if (socket_ >= 0) return;
-    const EchoSocket opened = open_echo_socket();
-    socket_ = opened.handle;
-    raw_ = opened.raw;
-    socket_wait_ = 0;
-}
-
 void IcmpEcho::ping() {
     sockaddr_in destination{};
     destination.sin_family = AF_INET;
@@ -236,20 +203,15 @@ void IcmpEcho::ping() {
     if (identifier_ == 0) identifier_ = next_identifier();
     ++sequence_;
 
-    open_socket();
-    EchoSocket echo{socket_, raw_, socket_wait_};
-    // Unknown until the wait has ended normally, so that an error part way through cannot
-    // leave a time-out here that the socket does not have.
-    socket_wait_ = -1;
-    drop_waiting(echo);
+    if (socket_.handle < 0) socket_ = open_echo_socket();
+    drop_waiting(socket_);
     const auto started = clock::now();
     const std::string request =
-        send_request(echo, destination, icmp::echo_request(identifier_, sequence_, payload));
+        send_request(socket_, destination, icmp::echo_request(identifier_, sequence_, payload));
     // A negative time-out is no wait at all, never a wait without end.
     const auto deadline = started + std::chrono::milliseconds(std::max(receive_timeout_, 0));
     EchoReply reply;
-    reply.status = wait_for_answer(echo, request, deadline);
-    socket_wait_ = echo.wait_ms;
+    reply.status = wait_for_answer(socket_, request, deadline);
     const auto waited =
         std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - started);
     reply.ms_time = static_cast<std::uint32_t>(waited.count());

@@ -12,6 +12,13 @@
 
 namespace kvtu::net {
 
+// An echo object's socket, kept from its first echo on.
+struct EchoSocket {
+    int handle = -1;
+    bool raw = false;  // a raw socket, which sees every ICMP message of the system
+    int wait_ms = -1;  // the socket's own receive time-out in ms; -1 none
+};
+
 enum class EchoStatus { echo_reply, unreachable, time_exceeded, timed_out };
 
 struct EchoReply {
@@ -45,17 +52,12 @@ class IcmpEcho {
     void ping();
 
   private:
-    // Opens the socket when there is none.
-    void open_socket();
-
     std::string host_;
     int port_ = 0;
     int receive_timeout_ = default_receive_timeout_ms;
     std::uint16_t identifier_ = 0;  // chosen at the first echo, distinct per echo object
     std::uint16_t sequence_ = 0;
-    int socket_ = -1;
-    bool raw_ = false;     // a raw socket, which sees every ICMP message of the system
-    int socket_wait_ = 0;  // the socket's own receive time-out in ms; 0 none, -1 unknown
+    EchoSocket socket_;
 };
 
 }  // namespace kvtu::net

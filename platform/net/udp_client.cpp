@@ -3,16 +3,15 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
 
 #include "platform/core/errors.h"
 #include "platform/net/resolver.h"
+#include "platform/net/socket_receive.h"
 
 namespace kvtu::net {
 
@@ -41,7 +40,7 @@ void UdpClient::activate() {
     const int handle = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (handle < 0) throw_socket_error(errno);
     socket_ = handle;
-    socket_wait_ = -1;
+    socket_wait_ = no_receive_wait;
     destination_.reset();
 }
 
@@ -58,39 +57,12 @@ void UdpClient::send_text(const std::string& text) {
     destination.sin_port = htons(static_cast<std::uint16_t>(port_));
     destination.sin_addr = resolve_host(host_);
     // Before the first send the socket has no port, so nothing can be waiting.
-    if (destination_) drop_waiting_datagrams();
+    if (destination_) drop_queued(socket_);
     const ssize_t sent =
         sendto(socket_, text.data(), text.size(), 0,
                reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
     if (sent < 0) throw_socket_error(errno);
     destination_ = destination;
-}
-
-void UdpClient::drop_waiting_datagrams() {
-    // A zero-length buffer with MSG_TRUNC takes a datagram of any size off the queue.
-    for (;;) {
-        const ssize_t length = recv(socket_, nullptr, 0, MSG_TRUNC | MSG_DONTWAIT);
-        if (length >= 0) continue;
-        if (errno == EINTR) continue;
-        // EAGAIN: the queue is empty. Any other error is one the system reports on the
-        // socket; the exchange meets it again at its own receive.
-        return;
-    }
-}
-
-void UdpClient::set_socket_wait(int milliseconds) {
-    const int wanted = std::max(milliseconds, -1);
-    if (wanted == socket_wait_) return;
-    // Zero means no limit to the socket; a wait of 0 ms is asked for with MSG_DONTWAIT instead.
-    timeval limit{};
-    if (wanted > 0) {
-        limit.tv_sec = wanted / 1000;
-        limit.tv_usec = static_cast<suseconds_t>(wanted % 1000) * 1000;
-    }
-    if (setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) != 0) {
-        throw_socket_error(errno);
-    }
-    socket_wait_ = wanted;
 }
 
 std::string UdpClient::receive_text() {
@@ -113,7 +85,7 @@ std::string_view UdpClient::receive(Buffer& buffer) {
     // a wait that goes on takes what is left of it.
     for (int wait_ms = limited ? receive_timeout_ : -1;; wait_ms = time_left()) {
         // A wait that has run out still takes a datagram that is already there.
-        if (wait_ms != 0) set_socket_wait(wait_ms);
+        if (wait_ms != 0) set_receive_wait(socket_, wait_ms, socket_wait_);
 
         // MSG_TRUNC makes the kernel report the datagram's real length, so a longer one is
         // noticed instead of being handed on cut to the buffer's size; it is consumed either

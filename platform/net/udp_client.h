@@ -57,16 +57,11 @@ class UdpClient {
     int local_port() const;
 
   private:
-    void drop_waiting_datagrams();
-    // Makes the socket's own receive time-out `milliseconds` (negative: none); set only when it
-    // changes, so that a kept socket pays for it once.
-    void set_socket_wait(int milliseconds);
-
     std::string host_;
     int port_ = 0;
     int socket_ = -1;
     int receive_timeout_ = default_receive_timeout_ms;
-    int socket_wait_ = -1;  // the receive time-out the socket has now
+    int socket_wait_ = -1;  // the socket's own receive time-out in ms; -1 none
     // Where the last datagram went, the only sender a reply is taken from; unset before the
     // first send, when the socket has no local port and nothing can arrive.
     std::optional<sockaddr_in> destination_;

@@ -395,7 +395,8 @@ TEST_F(FtpClientTest, ProxyWithoutHostConnectsToTheServerButStillNamesTheHost) {
 
 // Against the scripted server that misbehaves on purpose. Every limit is long here, and each
 // test shortens only the one it is about, so that the message shows which limit was reached
-// and no other can be reached by a slow machine.
+// and no other can be reached by a slow machine. Where the operation under test is not the
+// log-in, the client connects under the long limits and gets the short one just before it.
 class FtpLimitTest : public FtpClientTest {
   protected:
     void start_scripted(const std::string& scenario,
@@ -495,8 +496,9 @@ TEST_F(FtpLimitTest, EndlessMultiLineRepliesEndAtTheReplyTimeOrSize) {
     expect_closed(client, 1);
 
     start_scripted("slow-multiline-reply");
-    aim(client, time);
+    aim(client, long_limits());
     client.connect();
+    client.set_limits(time);
     EXPECT_EQ(error_of([&] { client.change_folder("cfg"); }),
               "The FTP server's reply did not end within 300 ms.");
     expect_closed(client, 1);
@@ -552,8 +554,9 @@ TEST_F(FtpLimitTest, StalledTrickledOrUnendedDataEndsAtTheTransferLimits) {
                                   const std::string& message) {
         SCOPED_TRACE(std::string(command) + (passive ? " passive" : " active"));
         FtpClient client;
-        aim(client, limits, passive);
+        aim(client, long_limits(), passive);
         client.connect();
+        client.set_limits(limits);
         const fs::path target = local_ / "fetched.cfg";
         EXPECT_EQ(error_of([&] {
                       if (std::string(command).rfind("RETR ", 0) == 0) {

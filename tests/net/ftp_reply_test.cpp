@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,6 +52,31 @@ TEST(FtpReplyReader, RepliesComeOutWholeHoweverTheBytesArrive) {
     reader.start(1 << 16);
     reader.add("Hello\r\n");
     EXPECT_THROW(reader.take(), kvtu::SocketError);
+
+    // The size limit counts the line that has not ended yet too: a reply of exactly the limit
+    // is taken however its bytes arrive, and a line that goes past it is refused before its end
+    // comes, so that a server sending without line breaks cannot grow the buffer.
+    const std::string text(90, 'x');
+    const std::string exact = "220 " + text + "\r\n";
+    for (const std::size_t piece : {std::size_t{1}, exact.size()}) {
+        FtpReplyReader limited;
+        limited.start(exact.size());
+        std::optional<kvtu::net::FtpReply> reply;
+        for (std::size_t at = 0; at < exact.size(); at += piece) {
+            EXPECT_FALSE(reply) << "a reply before its last byte, pieces of " << piece;
+            limited.add(std::string_view(exact).substr(at, piece));
+            reply = limited.take();
+        }
+        ASSERT_TRUE(reply) << "pieces of " << piece;
+        EXPECT_EQ(reply->code, 220);
+        EXPECT_EQ(reply->text, text);
+    }
+    FtpReplyReader endless;
+    endless.start(exact.size());
+    endless.add("220 " + std::string(exact.size() - 4, 'x'));
+    EXPECT_FALSE(endless.take());
+    endless.add("x");
+    EXPECT_THROW(endless.take(), kvtu::FtpError);
 }
 
 TEST(FtpPassiveReply, TheFormsServersSendGiveThePortAndNothingElseDoes) {
