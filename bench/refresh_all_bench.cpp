@@ -8,6 +8,7 @@
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -64,6 +65,8 @@ class Sandbox {
 // round trip on a kept ICMP socket of the kind this user may open.
 class BareRoundTrips {
   public:
+    static constexpr int reply_wait_seconds = 2;
+
     BareRoundTrips() {
         udp_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         icmp_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
@@ -72,6 +75,14 @@ class BareRoundTrips {
             raw_ = true;
         }
         if (udp_ < 0 || icmp_ < 0) throw std::runtime_error("no UDP or ICMP socket");
+        // Loopback loses no datagram, but if one is lost all the same the benchmark fails
+        // instead of waiting for ever. Set once here, outside the timed part.
+        const timeval limit{reply_wait_seconds, 0};
+        for (const int handle : {udp_, icmp_}) {
+            if (setsockopt(handle, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) != 0) {
+                throw std::runtime_error("cannot bound the wait for a reply");
+            }
+        }
         if (raw_) {
             // Echo replies only: not the copy of each request that loopback hands a raw socket.
             icmp_filter replies{~(1u << kvtu::net::icmp::echo_reply_type)};
@@ -99,7 +110,8 @@ class BareRoundTrips {
             sendto(udp_, request_.data(), request_.size(), 0,
                    reinterpret_cast<const sockaddr*>(&loopback), sizeof loopback);
             if (recv(udp_, buffer_.data(), buffer_.size(), 0) <= 0) {
-                throw std::runtime_error("no status reply");
+                throw std::runtime_error("no status reply from 127.0.0.1:" + std::to_string(port) +
+                                         " within " + std::to_string(reply_wait_seconds) + " s");
             }
             loopback.sin_port = 0;
             echo(loopback);
@@ -114,7 +126,10 @@ class BareRoundTrips {
                sizeof to);
         for (;;) {
             const ssize_t length = recv(icmp_, buffer_.data(), buffer_.size(), 0);
-            if (length <= 0) throw std::runtime_error("no echo reply");
+            if (length <= 0) {
+                throw std::runtime_error("no echo reply from 127.0.0.1 within " +
+                                         std::to_string(reply_wait_seconds) + " s");
+            }
             std::string_view message(buffer_.data(), static_cast<std::size_t>(length));
             if (raw_) message = kvtu::net::icmp::icmp_of_datagram(message);
             if (message.size() >= kvtu::net::icmp::header_size &&

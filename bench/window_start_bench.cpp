@@ -19,6 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +38,7 @@ namespace {
 
 using clock_type = std::chrono::steady_clock;
 constexpr auto window_wait = std::chrono::seconds(30);
+constexpr auto end_wait = std::chrono::seconds(5);
 
 struct Command {
     std::vector<std::string> environment;  // NAME=VALUE
@@ -117,13 +119,31 @@ class XDisplay {
                                      std::strerror(error));
         }
         const Times times = wait_for_picture(child, started, title);
-        kill(child, SIGTERM);
-        waitpid(child, nullptr, 0);
+        end(child);
         XSync(display_, True);
         return times;
     }
 
   private:
+    // Asks the program to end, and ends it if it has not within `end_wait`; either way it is
+    // reaped, so that no round leaves a program running into the next.
+    static void end(pid_t child) {
+        kill(child, SIGTERM);
+        const auto deadline = clock_type::now() + end_wait;
+        while (clock_type::now() < deadline) {
+            const pid_t ended = waitpid(child, nullptr, WNOHANG);
+            if (ended == child || (ended < 0 && errno != EINTR)) return;
+            usleep(10000);
+        }
+        std::fprintf(
+            stderr,
+            "window start bench: process %d did not end within %lld s of SIGTERM; killing it\n",
+            static_cast<int>(child), static_cast<long long>(end_wait.count()));
+        kill(child, SIGKILL);
+        while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+
     Times wait_for_picture(pid_t child, clock_type::time_point started, std::string& title) {
         const auto deadline = started + window_wait;
         Times times;
@@ -139,8 +159,7 @@ class XDisplay {
                 }
                 if (event.type == damage_event_base_ + XDamageNotify) {
                     const auto& damage = reinterpret_cast<const XDamageNotifyEvent&>(event);
-                    first_damage_.try_emplace(damage.drawable,
-                                              kvtu::bench::seconds_since(started));
+                    first_damage_.try_emplace(damage.drawable, kvtu::bench::seconds_since(started));
                 } else if (event.type == MapNotify && !event.xmap.override_redirect &&
                            shown == None && pid_of(event.xmap.window) == child) {
                     times.mapped = kvtu::bench::seconds_since(started);
@@ -225,18 +244,17 @@ int main(int argc, char** argv) {
             const Command command = parse(words[i + 1]);
             const std::string name = words[i];
             std::vector<double>& pictures = painted[i / 2];
-            roads.push_back({name + ", mapped",
-                             [&display, &pictures, command, name, shown = false]() mutable {
-                                 std::string title;
-                                 const auto times = display.start_and_wait(command, title);
-                                 if (!shown) {
-                                     std::printf("  %s: window \"%s\"\n", name.c_str(),
-                                                 title.c_str());
-                                     shown = true;
-                                 }
-                                 pictures.push_back(times.painted);
-                                 return times.mapped;
-                             }});
+            roads.push_back(
+                {name + ", mapped", [&display, &pictures, command, name, shown = false]() mutable {
+                     std::string title;
+                     const auto times = display.start_and_wait(command, title);
+                     if (!shown) {
+                         std::printf("  %s: window \"%s\"\n", name.c_str(), title.c_str());
+                         shown = true;
+                     }
+                     pictures.push_back(times.painted);
+                     return times.mapped;
+                 }});
         }
         for (auto& road : roads) road.sample();  // warm-up: files in the page cache
         for (auto& pictures : painted) pictures.clear();
